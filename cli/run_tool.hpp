@@ -1,0 +1,10 @@
+#pragma once
+
+namespace vantrel {
+
+// One run of the tool with the process's arguments: lists the file named by
+// argv[2] from the address in argv[1] on standard output. Returns the exit
+// status: 0 after a whole listing, 1 after any failure.
+int run_tool(int argc, const char* const argv[]);
+
+} // namespace vantrel

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vantrel {
+
+inline constexpr std::size_t GROUP_BYTES = 8;
+inline constexpr std::size_t GROUPS_PER_LINE = 16;
+inline constexpr std::size_t BLOCK_BYTES = GROUP_BYTES * GROUPS_PER_LINE;
+inline constexpr std::uint32_t CHECKSUM_MASK = 0xFFF;
+
+// Each listed value is three hex digits and a space; a full line adds '\n'.
+inline constexpr std::size_t VALUE_CHARS = 4;
+inline constexpr std::size_t LINE_CHARS = GROUPS_PER_LINE * VALUE_CHARS + 1;
+
+// The weighted sum of one group: the first byte counts once, the last eight
+// times; bytes are unsigned, so 0x80 counts as 128. It takes two multiplies:
+// the bytes at even and at odd places are spread into 16-bit lanes, and each
+// multiply gathers its four weighted bytes in the top lane. No lane carries
+// into the next, as the largest lane sum is 255 * (2 + 4 + 6 + 8) < 2^16.
+constexpr std::uint32_t weighted_sum(const unsigned char* group)
+{
+    std::uint64_t bytes = 0;
+    for (std::size_t i = GROUP_BYTES; i-- > 0;)
+        bytes = bytes << 8 | group[i];
+    constexpr std::uint64_t lanes = 0x00FF00FF00FF00FF;
+    constexpr std::uint64_t even_weights = 1ULL << 48 | 3ULL << 32 | 5ULL << 16 | 7ULL;
+    constexpr std::uint64_t odd_weights = 2ULL << 48 | 4ULL << 32 | 6ULL << 16 | 8ULL;
+    const std::uint64_t even = (bytes & lanes) * even_weights >> 48;
+    const std::uint64_t odd = (bytes >> 8 & lanes) * odd_weights >> 48;
+    return static_cast<std::uint32_t>(even + odd);
+}
+
+// The address is folded in so that equal bytes at different places give
+// different values; only its low 12 bits can show.
+constexpr std::uint32_t group_checksum(const unsigned char* group, std::uint32_t address)
+{
+    return (address + weighted_sum(group)) & CHECKSUM_MASK;
+}
+
+} // namespace vantrel

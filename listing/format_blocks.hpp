@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vantrel {
+
+// Writes the listing lines of `blocks` whole blocks read from `in`, the first
+// group at `address`, to `out`: LINE_CHARS characters a block, line end
+// included. Returns the end of what was written. The routines differ only in
+// speed; their output is the same for any bytes and any address.
+char* format_blocks(const unsigned char* in, std::size_t blocks, std::uint32_t address, char* out);
+
+// The plain C++ routine: builds and runs everywhere.
+char* format_blocks_plain(const unsigned char* in, std::size_t blocks, std::uint32_t address,
+                          char* out);
+
+#if defined(__SSE2__) && !defined(VANTREL_PORTABLE)
+#define VANTREL_HAS_VECTOR_PATH 1
+// The x86 vector routine: SSE2, with AVX2 taken when the processor has it.
+char* format_blocks_vector(const unsigned char* in, std::size_t blocks, std::uint32_t address,
+                           char* out);
+#endif
+
+} // namespace vantrel

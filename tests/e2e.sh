@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# End-to-end cases: run the built tool as a user would and check its whole
+# output, its exit status and that nothing reaches standard error.
+# usage: e2e.sh CASE EXECUTABLE [EMULATOR...]
+set -u
+case_name=$1
+shift
+tool=("$@")
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+# A Windows build writes CR LF through its runtime's text mode.
+windows=false
+[[ ${tool[0]} == *.exe ]] && windows=true
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+skip() { echo "SKIP: $*"; exit 77; }
+
+# expect STATUS EXPECTED-OUTPUT ARGS...: EXPECTED-OUTPUT uses LF line ends.
+expect() {
+    local status=$1 expected=$2
+    shift 2
+    "${tool[@]}" "$@" >"$tmp/out" 2>"$tmp/err"
+    check_run $? "$status" "$expected" "$*"
+}
+
+check_run() {
+    local got=$1 status=$2 expected=$3 what=$4
+    printf '%s' "$expected" >"$tmp/expected"
+    if $windows; then sed -i 's/$/\r/' "$tmp/expected"; fi
+    [[ $got == "$status" ]] || fail "$what: status $got, not $status"
+    cmp -s "$tmp/out" "$tmp/expected" || fail "$what: output $(od -c "$tmp/out" | head -5)"
+    [[ ! -s $tmp/err ]] || fail "$what: wrote to standard error: $(head -c 200 "$tmp/err")"
+}
+
+zeros() { head -c "$1" /dev/zero >"$2"; }
+
+usage_line=$'usage: vantrel start-address file-name\n'
+zeros 20 "$tmp/part.bin"
+
+case $case_name in
+usage)
+    expect 1 "$usage_line"
+    expect 1 "$usage_line" "$tmp/part.bin"
+    expect 1 "$usage_line" 100
+    ;;
+extra_arguments)
+    expect 0 $'100 108 110 \n' 100 "$tmp/part.bin"
+    expect 0 $'100 108 110 \n' 100 "$tmp/part.bin" more "$tmp/none" -x
+    ;;
+address_forms)
+    zeros 8 "$tmp/group.bin"
+    for address in 100 0x100 0X100 " 100" 100h +100 1100 FFFFF100; do
+        expect 0 $'100 \n' "$address" "$tmp/group.bin"
+    done
+    expect 0 $'FFF \n' FFF "$tmp/group.bin"
+    expect 0 $'FFF \n' fff "$tmp/group.bin"
+    zeros 16 "$tmp/two.bin"
+    expect 0 $'FF8 000 \n' -8 "$tmp/two.bin"
+    for address in zz "" - 0xg; do
+        expect 0 $'000 \n' "$address" "$tmp/group.bin"
+    done
+    ;;
+missing_file)
+    expect 1 $'cannot open no-such-file.bin\n' 0 no-such-file.bin
+    expect 1 $'cannot open \n' 0 ""
+    ;;
+directory)
+    mkdir "$tmp/dir"
+    (cd "$tmp" && expect 1 $'cannot open dir\n' 0 dir)
+    ;;
+empty_file)
+    : >"$tmp/empty"
+    expect 0 $'\n' 100 "$tmp/empty"
+    ;;
+full_block)
+    zeros 128 "$tmp/block.bin"
+    expect 0 $'000 008 010 018 020 028 030 038 040 048 050 058 060 068 070 078 \n\n' 0 "$tmp/block.bin"
+    ;;
+binary_bytes)
+    # CR, LF and Ctrl-Z weigh 13 + 2 * 10 + 3 * 26 = 0x6F.
+    printf '\r\n\032' >"$tmp/text.bin"
+    expect 0 $'06F \n' 0 "$tmp/text.bin"
+    ;;
+stdin_pipe)
+    $windows && skip "/dev/stdin is a Linux path"
+    head -c 300001 /dev/urandom >"$tmp/random.bin"
+    "${tool[@]}" 7 "$tmp/random.bin" >"$tmp/file.lst"
+    "${tool[@]}" 7 /dev/stdin <"$tmp/random.bin" >"$tmp/redirect.lst" 2>"$tmp/err"
+    cmp -s "$tmp/file.lst" "$tmp/redirect.lst" || fail "redirected standard input"
+    cat "$tmp/random.bin" | "${tool[@]}" 7 /dev/stdin >"$tmp/pipe.lst" 2>>"$tmp/err"
+    cmp -s "$tmp/file.lst" "$tmp/pipe.lst" || fail "piped standard input"
+    [[ ! -s $tmp/err ]] || fail "wrote to standard error"
+    ;;
+fifo_short_writes)
+    $windows && skip "FIFOs are a POSIX feature"
+    head -c 3000 /dev/urandom >"$tmp/random.bin"
+    mkfifo "$tmp/fifo"
+    # Odd-sized pieces with pauses, so the tool sees short reads.
+    (
+        offset=0
+        while ((offset < 3000)); do
+            dd if="$tmp/random.bin" iflag=skip_bytes,count_bytes skip=$offset \
+                count=$((offset % 61 + 1)) status=none
+            offset=$((offset + offset % 61 + 1))
+            sleep 0.002
+        done
+    ) >"$tmp/fifo" &
+    "${tool[@]}" 0 "$tmp/fifo" >"$tmp/out" 2>"$tmp/err"
+    status=$?
+    wait
+    "${tool[@]}" 0 "$tmp/random.bin" >"$tmp/file.lst"
+    check_run $status 0 "$(cat "$tmp/file.lst")"$'\n' "FIFO"
+    ;;
+read_error)
+    [[ -r /proc/self/mem ]] && ! $windows || skip "needs Linux's /proc/self/mem"
+    expect 1 $'cannot read /proc/self/mem\n' 0 /proc/self/mem
+    ;;
+write_error)
+    [[ -w /dev/full ]] || skip "needs /dev/full"
+    zeros 1000 "$tmp/small.bin"
+    for file in "$tmp/small.bin" "$tmp/none"; do
+        "${tool[@]}" 0 "$file" >/dev/full 2>"$tmp/err"
+        status=$?
+        [[ $status == 1 ]] || fail "output to /dev/full: status $status"
+        [[ ! -s $tmp/err ]] || fail "wrote to standard error"
+    done
+    ;;
+closed_pipe)
+    $windows && skip "SIGPIPE is a POSIX signal"
+    zeros 1000000 "$tmp/big.bin"
+    (
+        trap '' PIPE
+        "${tool[@]}" 0 "$tmp/big.bin" 2>"$tmp/err" | head -c 10 >/dev/null
+        exit "${PIPESTATUS[0]}"
+    )
+    status=$?
+    [[ $status == 1 ]] || fail "reader gone: status $status"
+    [[ ! -s $tmp/err ]] || fail "wrote to standard error"
+    ;;
+large_sparse_file)
+    $windows && skip "2 GiB of text through an emulator takes too long"
+    # 4 GiB and 20 bytes: the last groups lie at 2^32 and past it.
+    truncate -s $((4 * 1024 * 1024 * 1024 + 20)) "$tmp/sparse.bin" || skip "no sparse files here"
+    lines=$("${tool[@]}" 0 "$tmp/sparse.bin" | wc -l)
+    [[ $lines == 33554433 ]] || fail "$lines lines, not 33554433"
+    "${tool[@]}" 0 "$tmp/sparse.bin" | tail -n 2 >"$tmp/out"
+    printf '%s\n' "F80 F88 F90 F98 FA0 FA8 FB0 FB8 FC0 FC8 FD0 FD8 FE0 FE8 FF0 FF8 " \
+        "000 008 010 " >"$tmp/expected"
+    cmp -s "$tmp/out" "$tmp/expected" || fail "the end of a 4 GiB file: $(cat "$tmp/out")"
+    ;;
+*)
+    fail "no case $case_name"
+    ;;
+esac
+((failures == 0))

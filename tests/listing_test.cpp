@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "listing/checksum.hpp"
+#include "listing/list_checksums.hpp"
+
+namespace vantrel {
+namespace {
+
+using bytes = std::vector<unsigned char>;
+
+std::string read_back(std::FILE* file)
+{
+    std::string text;
+    std::rewind(file);
+    for (int c; (c = std::fgetc(file)) != EOF;)
+        text += static_cast<char>(c);
+    return text;
+}
+
+std::string listing_of(const bytes& content, std::uint32_t address)
+{
+    std::FILE* in = std::tmpfile();
+    std::FILE* out = std::tmpfile();
+    if (!content.empty())
+        std::fwrite(content.data(), 1, content.size(), in);
+    std::rewind(in);
+    EXPECT_EQ(list_checksums(in, address, out), listing_status::complete);
+    std::string text = read_back(out);
+    std::fclose(in);
+    std::fclose(out);
+    return text;
+}
+
+// The values of zero bytes are the low 12 bits of their addresses.
+std::string zero_values(std::uint32_t address, int count)
+{
+    std::string text;
+    char value[8];
+    for (int i = 0; i < count; ++i, address += 8) {
+        std::snprintf(value, sizeof value, "%03X ", address & 0xFFF);
+        text += value;
+    }
+    return text;
+}
+
+TEST(ListChecksums, LineShapesFollowTheLengthOfZeroFiles)
+{
+    const std::string full = zero_values(0x100, 16) + "\n";
+    const struct {
+        std::size_t length;
+        std::string expected;
+    } cases[] = {
+        {0, "\n"},
+        {1, "100 \n"},
+        {8, "100 \n"},
+        {20, "100 108 110 \n"},
+        {120, zero_values(0x100, 15) + "\n"},
+        {121, full},
+        {127, full},
+        {128, full + "\n"},
+        {129, full + "180 \n"},
+        {256, full + zero_values(0x180, 16) + "\n\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(listing_of(bytes(c.length, 0), 0x100), c.expected) << c.length << " bytes";
+}
+
+TEST(ListChecksums, BytesAreReadUnchangedAndAddressesWrap)
+{
+    EXPECT_EQ(listing_of({0x01}, 0), "001 \n");
+    // 0D 0A 1A: weights 1, 2, 3 give 13 + 20 + 78 = 0x6F.
+    EXPECT_EQ(listing_of({0x0D, 0x0A, 0x1A}, 0), "06F \n");
+    EXPECT_EQ(listing_of(bytes(16, 0), 0xFFFFFFF8), "FF8 000 \n");
+}
+
+// The plain way: one 128-byte block at a time, one formatted write
+// per value. The listing must match it byte for byte at every length.
+std::string block_by_block(const bytes& content, std::uint32_t address)
+{
+    std::string text;
+    char value[8];
+    for (std::size_t offset = 0;; offset += BLOCK_BYTES) {
+        unsigned char block[BLOCK_BYTES] = {};
+        const std::size_t n = std::min(BLOCK_BYTES, content.size() - offset);
+        std::copy_n(content.begin() + static_cast<std::ptrdiff_t>(offset), n, block);
+        for (std::size_t g = 0; g < GROUPS_PER_LINE && g * GROUP_BYTES < n; ++g) {
+            std::snprintf(value, sizeof value, "%03X ",
+                          group_checksum(block + g * GROUP_BYTES, address));
+            text += value;
+            address += GROUP_BYTES;
+        }
+        text += '\n';
+        if (n < BLOCK_BYTES)
+            return text;
+    }
+}
+
+TEST(ListChecksums, MatchesBlockByBlockListingAcrossReadSizes)
+{
+    std::mt19937 random(3);
+    const std::size_t kib64 = 65536;
+    for (std::size_t length : {kib64 - 1, kib64, kib64 + 1, 2 * kib64 + 121, 3 * kib64 + 128,
+                               5 * kib64 + 1000}) {
+        bytes content(length);
+        for (auto& b : content)
+            b = static_cast<unsigned char>(random());
+        const std::uint32_t address = random();
+        ASSERT_EQ(listing_of(content, address), block_by_block(content, address))
+            << length << " bytes from " << std::hex << address;
+    }
+}
+
+#ifdef __GLIBC__
+// A stream that delivers `good` bytes of 0x01 and then fails.
+struct failing_source {
+    std::size_t good;
+};
+
+ssize_t read_then_fail(void* cookie, char* buffer, std::size_t size)
+{
+    auto* source = static_cast<failing_source*>(cookie);
+    if (source->good == 0)
+        return -1;
+    const std::size_t n = std::min(size, source->good);
+    std::fill_n(buffer, n, 1);
+    source->good -= n;
+    return static_cast<ssize_t>(n);
+}
+
+// A cookie writer reports a failed write by taking nothing.
+ssize_t refuse_write(void*, const char*, std::size_t)
+{
+    return 0;
+}
+
+TEST(ListChecksums, ReadFailureKeepsOnlyWholeLines)
+{
+    const std::size_t delivered[] = {0, 100, 128, 300, 65536 + 200};
+    for (std::size_t good : delivered) {
+        failing_source source{good};
+        std::FILE* in = fopencookie(&source, "rb", {read_then_fail, nullptr, nullptr, nullptr});
+        std::FILE* out = std::tmpfile();
+        EXPECT_EQ(list_checksums(in, 0, out), listing_status::read_failed);
+        const std::string text = read_back(out);
+        const std::size_t whole = good / BLOCK_BYTES;
+        const std::string expected = block_by_block(bytes(whole * BLOCK_BYTES, 1), 0);
+        // The block-by-block listing ends with the empty line of a whole
+        // length; the failed read gives no such line.
+        EXPECT_EQ(text, expected.substr(0, expected.size() - 1)) << good << " bytes";
+        std::fclose(in);
+        std::fclose(out);
+    }
+}
+
+TEST(ListChecksums, WriteFailureIsReported)
+{
+    std::FILE* in = std::tmpfile();
+    std::FILE* out = fopencookie(nullptr, "w", {nullptr, refuse_write, nullptr, nullptr});
+    std::setvbuf(out, nullptr, _IONBF, 0);
+    EXPECT_EQ(list_checksums(in, 0, out), listing_status::write_failed);
+    std::fclose(in);
+    std::fclose(out);
+}
+#endif
+
+} // namespace
+} // namespace vantrel
