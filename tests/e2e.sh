@@ -70,16 +70,12 @@ directory)
     mkdir "$tmp/dir"
     (cd "$tmp" && expect 1 $'cannot open dir\n' 0 dir)
     ;;
-empty_file)
+listing_shapes)
     : >"$tmp/empty"
     expect 0 $'\n' 100 "$tmp/empty"
-    ;;
-full_block)
     zeros 128 "$tmp/block.bin"
     expect 0 $'000 008 010 018 020 028 030 038 040 048 050 058 060 068 070 078 \n\n' 0 "$tmp/block.bin"
-    ;;
-binary_bytes)
-    # CR, LF and Ctrl-Z weigh 13 + 2 * 10 + 3 * 26 = 0x6F.
+    # CR, LF and Ctrl-Z are read unchanged: 13 + 2 * 10 + 3 * 26 = 0x6F.
     printf '\r\n\032' >"$tmp/text.bin"
     expect 0 $'06F \n' 0 "$tmp/text.bin"
     ;;
