@@ -43,7 +43,9 @@ char* format_blocks_plain(const unsigned char* in, std::size_t blocks, std::uint
 char* format_blocks(const unsigned char* in, std::size_t blocks, std::uint32_t address, char* out)
 {
 #ifdef VANTREL_HAS_VECTOR_PATH
-    return format_blocks_vector(in, blocks, address, out);
+    if (has_avx2())
+        return format_blocks_avx2(in, blocks, address, out);
+    return format_blocks_sse2(in, blocks, address, out);
 #else
     return format_blocks_plain(in, blocks, address, out);
 #endif

@@ -17,9 +17,13 @@ char* format_blocks_plain(const unsigned char* in, std::size_t blocks, std::uint
 
 #if defined(__SSE2__) && !defined(VANTREL_PORTABLE)
 #define VANTREL_HAS_VECTOR_PATH 1
-// The x86 vector routine: SSE2, with AVX2 taken when the processor has it.
-char* format_blocks_vector(const unsigned char* in, std::size_t blocks, std::uint32_t address,
-                           char* out);
+// The x86 vector routines. SSE2 is part of every x86-64 processor; the AVX2
+// routine may only run where has_avx2() holds.
+char* format_blocks_sse2(const unsigned char* in, std::size_t blocks, std::uint32_t address,
+                         char* out);
+char* format_blocks_avx2(const unsigned char* in, std::size_t blocks, std::uint32_t address,
+                         char* out);
+bool has_avx2();
 #endif
 
 } // namespace vantrel

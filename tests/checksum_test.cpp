@@ -53,9 +53,11 @@ TEST(GroupChecksum, AddressesApartByMultiplesOf0x1000AgreeAndEachByteHasItsWeigh
 }
 
 #ifdef VANTREL_HAS_VECTOR_PATH
-// The vector routine must give the plain routine's text for any bytes and
-// any address, including bytes that stress the signed vector compares.
-TEST(FormatBlocks, VectorRoutineMatchesPlainRoutine)
+using routine = char* (*)(const unsigned char*, std::size_t, std::uint32_t, char*);
+
+// A vector routine must give the plain routine's text for any bytes and any
+// address, including bytes that stress signed vector arithmetic.
+void expect_same_as_plain(routine format)
 {
     constexpr std::size_t blocks = 64;
     std::mt19937 random(11);
@@ -70,12 +72,24 @@ TEST(FormatBlocks, VectorRoutineMatchesPlainRoutine)
                                                 : static_cast<std::uint32_t>(random());
         const std::size_t count = 1 + static_cast<std::size_t>(random()) % blocks;
         char* plain_end = format_blocks_plain(input.data(), count, address, plain.data());
-        char* vector_end = format_blocks_vector(input.data(), count, address, vector.data());
+        char* vector_end = format(input.data(), count, address, vector.data());
         ASSERT_EQ(plain_end - plain.data(), static_cast<std::ptrdiff_t>(count * LINE_CHARS));
         ASSERT_EQ(plain.substr(0, count * LINE_CHARS), vector.substr(0, count * LINE_CHARS))
             << "round " << round;
         ASSERT_EQ(vector_end, vector.data() + count * LINE_CHARS);
     }
+}
+
+TEST(FormatBlocks, Sse2RoutineMatchesPlainRoutine)
+{
+    expect_same_as_plain(format_blocks_sse2);
+}
+
+TEST(FormatBlocks, Avx2RoutineMatchesPlainRoutine)
+{
+    if (!has_avx2())
+        GTEST_SKIP() << "this processor has no AVX2";
+    expect_same_as_plain(format_blocks_avx2);
 }
 #endif
 
