@@ -12,7 +12,7 @@ namespace {
 
 // Large reads and writes keep the cost close to that of reading the file;
 // the output is the same as block by block.
-constexpr std::size_t CHUNK_BLOCKS = 512;
+constexpr std::size_t CHUNK_BLOCKS = 1024;
 constexpr std::size_t CHUNK_BYTES = CHUNK_BLOCKS * BLOCK_BYTES;
 constexpr std::size_t CHUNK_TEXT = (CHUNK_BLOCKS + 1) * LINE_CHARS;
 
@@ -42,7 +42,7 @@ bool write_all(const char* text, std::size_t size, std::FILE* out)
 
 listing_status list_checksums(std::FILE* in, std::uint32_t start_address, std::FILE* out)
 {
-    std::array<unsigned char, CHUNK_BYTES> input;
+    alignas(4096) std::array<unsigned char, CHUNK_BYTES> input;
     std::array<char, CHUNK_TEXT> text;
     std::uint32_t address = start_address;
     for (;;) {

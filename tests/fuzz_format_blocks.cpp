@@ -1,0 +1,45 @@
+// Feeds arbitrary bytes and addresses to every block routine this build and
+// processor have, and stops on the first text that differs from the plain
+// routine's.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "listing/checksum.hpp"
+#include "listing/format_blocks.hpp"
+
+namespace {
+
+using routine = char* (*)(const unsigned char*, std::size_t, std::uint32_t, char*);
+
+void expect_same_as_plain(routine format, const unsigned char* in, std::size_t blocks,
+                          std::uint32_t address, const std::vector<char>& plain)
+{
+    std::vector<char> text(blocks * vantrel::LINE_CHARS + 1, '\0');
+    const char* end = format(in, blocks, address, text.data());
+    if (end != text.data() + blocks * vantrel::LINE_CHARS ||
+        std::memcmp(text.data(), plain.data(), blocks * vantrel::LINE_CHARS) != 0)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < sizeof(std::uint32_t))
+        return 0;
+    std::uint32_t address = 0;
+    std::memcpy(&address, data, sizeof address);
+    const unsigned char* in = data + sizeof address;
+    const std::size_t blocks = (size - sizeof address) / vantrel::BLOCK_BYTES;
+    std::vector<char> plain(blocks * vantrel::LINE_CHARS + 1, '\0');
+    vantrel::format_blocks_plain(in, blocks, address, plain.data());
+    expect_same_as_plain(vantrel::format_blocks, in, blocks, address, plain);
+#ifdef VANTREL_HAS_VECTOR_PATH
+    expect_same_as_plain(vantrel::format_blocks_sse2, in, blocks, address, plain);
+    if (vantrel::has_avx2())
+        expect_same_as_plain(vantrel::format_blocks_avx2, in, blocks, address, plain);
+#endif
+    return 0;
+}
