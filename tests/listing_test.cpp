@@ -106,7 +106,7 @@ TEST(ListChecksums, MatchesBlockByBlockListingAcrossReadSizes)
     std::mt19937 random(3);
     const std::size_t kib64 = 65536;
     for (std::size_t length : {kib64 - 1, kib64, kib64 + 1, 2 * kib64 + 121, 3 * kib64 + 128,
-                               5 * kib64 + 1000}) {
+                               5 * kib64 + 1000, 6 * kib64 + 7}) {
         bytes content(length);
         for (auto& b : content)
             b = static_cast<unsigned char>(random());
@@ -138,10 +138,14 @@ ssize_t refuse_write(void*, const char*, std::size_t)
 {
     return 0;
 }
+#endif
 
 TEST(ListChecksums, ReadFailureKeepsOnlyWholeLines)
 {
-    const std::size_t delivered[] = {0, 100, 128, 300, 65536 + 200};
+#ifndef __GLIBC__
+    GTEST_SKIP() << "a stream that fails on demand needs glibc's fopencookie";
+#else
+    const std::size_t delivered[] = {0, 100, 128, 300, 131072 + 200};
     for (std::size_t good : delivered) {
         failing_source source{good};
         std::FILE* in = fopencookie(&source, "rb", {read_then_fail, nullptr, nullptr, nullptr});
@@ -156,18 +160,22 @@ TEST(ListChecksums, ReadFailureKeepsOnlyWholeLines)
         std::fclose(in);
         std::fclose(out);
     }
+#endif
 }
 
 TEST(ListChecksums, WriteFailureIsReported)
 {
+#ifndef __GLIBC__
+    GTEST_SKIP() << "a stream that fails on demand needs glibc's fopencookie";
+#else
     std::FILE* in = std::tmpfile();
     std::FILE* out = fopencookie(nullptr, "w", {nullptr, refuse_write, nullptr, nullptr});
     std::setvbuf(out, nullptr, _IONBF, 0);
     EXPECT_EQ(list_checksums(in, 0, out), listing_status::write_failed);
     std::fclose(in);
     std::fclose(out);
-}
 #endif
+}
 
 } // namespace
 } // namespace vantrel
