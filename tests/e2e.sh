@@ -135,6 +135,14 @@ closed_pipe)
     [[ $status == 1 ]] || fail "reader gone: status $status"
     [[ ! -s $tmp/err ]] || fail "wrote to standard error"
     ;;
+matches_native)
+    # VANTREL_NATIVE: a build of the tool for this machine to compare with.
+    [[ -x ${VANTREL_NATIVE:-} ]] || skip "no native build to compare with (VANTREL_NATIVE)"
+    { printf '\r\n\032\r\r\n\n'; head -c 300000 /dev/urandom; } >"$tmp/random.bin"
+    "$VANTREL_NATIVE" 1F0 "$tmp/random.bin" >"$tmp/native.lst"
+    "${tool[@]}" 1F0 "$tmp/random.bin" >"$tmp/out" 2>"$tmp/err"
+    check_run $? 0 "$(<"$tmp/native.lst")"$'\n' "the native listing"
+    ;;
 large_sparse_file)
     # 4 GiB and 20 bytes: the last groups lie at 2^32 and past it.
     truncate -s $((4 * 1024 * 1024 * 1024 + 20)) "$tmp/sparse.bin" || skip "no sparse files here"
