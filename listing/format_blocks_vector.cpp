@@ -33,11 +33,11 @@ __m128i value_texts4(__m128i values)
 {
     const __m128i nibble1 = _mm_set1_epi32(0x0F00);
     const __m128i nibble2 = _mm_set1_epi32(0x0F0000);
-    __m128i nibbles = _mm_or_si128(_mm_srli_epi32(values, 8),
-                                   _mm_and_si128(_mm_slli_epi32(values, 4), nibble1));
+    __m128i nibbles =
+        _mm_or_si128(_mm_srli_epi32(values, 8), _mm_and_si128(_mm_slli_epi32(values, 4), nibble1));
     nibbles = _mm_or_si128(nibbles, _mm_and_si128(_mm_slli_epi32(values, 16), nibble2));
-    const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(nibbles, _mm_set1_epi8(9)),
-                                          _mm_set1_epi8('A' - '0' - 10));
+    const __m128i letters =
+        _mm_and_si128(_mm_cmpgt_epi8(nibbles, _mm_set1_epi8(9)), _mm_set1_epi8('A' - '0' - 10));
     // '0' into the three digit bytes, a space into the fourth.
     const __m128i base = _mm_set1_epi32(0x20303030);
     return _mm_add_epi8(_mm_add_epi8(nibbles, base), letters);
@@ -74,9 +74,8 @@ char* format_blocks_sse2(const unsigned char* in, std::size_t blocks, std::uint3
 // the groups in the order 0 1 4 5 8 9 12 13 | 2 3 6 7 10 11 14 15; the
 // addresses are added in that order, and the order is undone when the text
 // is stored.
-__attribute__((target("avx2"))) char* format_blocks_avx2(const unsigned char* in,
-                                                         std::size_t blocks,
-                                                         std::uint32_t address, char* out)
+__attribute__((target("avx2"))) char*
+format_blocks_avx2(const unsigned char* in, std::size_t blocks, std::uint32_t address, char* out)
 {
     const __m256i weights = _mm256_setr_epi8(1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4, 5, 6, 7, 8, //
                                              1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4, 5, 6, 7, 8);
@@ -85,6 +84,7 @@ __attribute__((target("avx2"))) char* format_blocks_avx2(const unsigned char* in
     const __m256i mask = _mm256_set1_epi16(static_cast<short>(CHECKSUM_MASK));
     const __m256i low_nibbles = _mm256_set1_epi16(0x0F0F);
     const __m256i middle_nibble = _mm256_set1_epi16(0x000F);
+    // clang-format off
     // Swaps the bytes of each 16-bit lane: 0x0abc becomes 0xbc0a, whose
     // nibbles a and c, masked, are the first and third digit.
     const __m256i swap_bytes = _mm256_setr_epi8(1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14,
@@ -92,6 +92,7 @@ __attribute__((target("avx2"))) char* format_blocks_avx2(const unsigned char* in
     const __m256i hex = _mm256_setr_epi8('0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 'A',
                                          'B', 'C', 'D', 'E', 'F', '0', '1', '2', '3', '4', '5',
                                          '6', '7', '8', '9', 'A', 'B', 'C', 'D', 'E', 'F');
+    // clang-format on
     // Turns the '0' looked up for the empty high byte into a space.
     const __m256i zero_to_space = _mm256_set1_epi16(('0' ^ ' ') << 8);
     for (std::size_t b = 0; b < blocks; ++b) {
@@ -109,8 +110,7 @@ __attribute__((target("avx2"))) char* format_blocks_avx2(const unsigned char* in
         const __m256i outer = _mm256_shuffle_epi8(
             hex, _mm256_and_si256(_mm256_shuffle_epi8(values, swap_bytes), low_nibbles));
         const __m256i middle = _mm256_xor_si256(
-            _mm256_shuffle_epi8(
-                hex, _mm256_and_si256(_mm256_srli_epi16(values, 4), middle_nibble)),
+            _mm256_shuffle_epi8(hex, _mm256_and_si256(_mm256_srli_epi16(values, 4), middle_nibble)),
             zero_to_space);
         // Interleaved, every value reads: first digit, second, third, space.
         const __m256i first8 = _mm256_unpacklo_epi8(outer, middle);

@@ -19,8 +19,7 @@ constexpr std::size_t CHUNK_TEXT = (CHUNK_BLOCKS + 1) * LINE_CHARS;
 // The line of a last block that the file covers only in part (`count` bytes,
 // 0 to BLOCK_BYTES - 1): every group it touches, the missing bytes taken as
 // zero. When the length is a whole multiple of the block, the line is empty.
-char* format_last_line(const unsigned char* in, std::size_t count, std::uint32_t address,
-                       char* out)
+char* format_last_line(const unsigned char* in, std::size_t count, std::uint32_t address, char* out)
 {
     std::array<unsigned char, BLOCK_BYTES> block{};
     std::copy_n(in, count, block.begin());

@@ -15,6 +15,7 @@ struct scan_case {
 
 TEST(ScanAddress, ReadsWhatAHexConversionReads)
 {
+    // clang-format off
     const scan_case cases[] = {
         {"100", 0x100},        {"0x100", 0x100},    {"0X100", 0x100},
         {" 100", 0x100},       {"\t\n100", 0x100},  {"100h", 0x100},
@@ -27,6 +28,7 @@ TEST(ScanAddress, ReadsWhatAHexConversionReads)
         {"FFFFFFFFFFFF1234", 0xFFFF1234},           {"ffffffff", 0xFFFFFFFF},
         {"100 200", 0x100},
     };
+    // clang-format on
     for (const auto& c : cases)
         EXPECT_EQ(scan_address(c.text), c.expected) << '"' << c.text << '"';
 }

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(cmake make g++ libgtest-dev googletest man-db groff-base)
 if [[ ${1:-} == all ]]; then
-    packages+=(clang libclang-rt-dev g++-mingw-w64-i686 wine wine32:i386
+    packages+=(clang clang-format libclang-rt-dev g++-mingw-w64-i686 wine wine32:i386
                libbenchmark-dev hyperfine time)
 fi
 
