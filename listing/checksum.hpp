@@ -1,7 +1,9 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace vantrel {
 
@@ -19,11 +21,17 @@ inline constexpr std::size_t LINE_CHARS = GROUPS_PER_LINE * VALUE_CHARS + 1;
 // the bytes at even and at odd places are spread into 16-bit lanes, and each
 // multiply gathers its four weighted bytes in the top lane. No lane carries
 // into the next, as the largest lane sum is 255 * (2 + 4 + 6 + 8) < 2^16.
-constexpr std::uint32_t weighted_sum(const unsigned char* group)
+inline std::uint32_t weighted_sum(const unsigned char* group)
 {
-    std::uint64_t bytes = 0;
-    for (std::size_t i = GROUP_BYTES; i-- > 0;)
-        bytes = bytes << 8 | group[i];
+    // One load, the first byte lowest, whatever the byte order.
+    std::uint64_t bytes;
+    std::memcpy(&bytes, group, sizeof bytes);
+    if constexpr (std::endian::native == std::endian::big) {
+        std::uint64_t swapped = 0;
+        for (std::size_t i = 0; i < GROUP_BYTES; ++i)
+            swapped = swapped << 8 | (bytes >> 8 * i & 0xFF);
+        bytes = swapped;
+    }
     constexpr std::uint64_t lanes = 0x00FF00FF00FF00FF;
     constexpr std::uint64_t even_weights = 1ULL << 48 | 3ULL << 32 | 5ULL << 16 | 7ULL;
     constexpr std::uint64_t odd_weights = 2ULL << 48 | 4ULL << 32 | 6ULL << 16 | 8ULL;
@@ -34,7 +42,7 @@ constexpr std::uint32_t weighted_sum(const unsigned char* group)
 
 // The address is folded in so that equal bytes at different places give
 // different values; only its low 12 bits can show.
-constexpr std::uint32_t group_checksum(const unsigned char* group, std::uint32_t address)
+inline std::uint32_t group_checksum(const unsigned char* group, std::uint32_t address)
 {
     return (address + weighted_sum(group)) & CHECKSUM_MASK;
 }
