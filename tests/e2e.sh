@@ -50,17 +50,15 @@ extra_arguments)
     expect 0 $'100 108 110 \n' 100 "$tmp/part.bin" more "$tmp/none" -x
     ;;
 address_forms)
+    # The forms themselves are unit-tested; here the argument must reach the
+    # listing, including one without a number and a wrapping one.
     zeros 8 "$tmp/group.bin"
-    for address in 100 0x100 0X100 " 100" 100h +100 1100 FFFFF100; do
+    for address in " 0x100" 100h FFFFF100; do
         expect 0 $'100 \n' "$address" "$tmp/group.bin"
     done
-    expect 0 $'FFF \n' FFF "$tmp/group.bin"
-    expect 0 $'FFF \n' fff "$tmp/group.bin"
+    expect 0 $'000 \n' zz "$tmp/group.bin"
     zeros 16 "$tmp/two.bin"
     expect 0 $'FF8 000 \n' -8 "$tmp/two.bin"
-    for address in zz "" - 0xg; do
-        expect 0 $'000 \n' "$address" "$tmp/group.bin"
-    done
     ;;
 missing_file)
     expect 1 $'cannot open no-such-file.bin\n' 0 no-such-file.bin

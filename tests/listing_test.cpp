@@ -71,14 +71,6 @@ TEST(ListChecksums, LineShapesFollowTheLengthOfZeroFiles)
         EXPECT_EQ(listing_of(bytes(c.length, 0), 0x100), c.expected) << c.length << " bytes";
 }
 
-TEST(ListChecksums, BytesAreReadUnchangedAndAddressesWrap)
-{
-    EXPECT_EQ(listing_of({0x01}, 0), "001 \n");
-    // 0D 0A 1A: weights 1, 2, 3 give 13 + 20 + 78 = 0x6F.
-    EXPECT_EQ(listing_of({0x0D, 0x0A, 0x1A}, 0), "06F \n");
-    EXPECT_EQ(listing_of(bytes(16, 0), 0xFFFFFFF8), "FF8 000 \n");
-}
-
 // The plain way: one 128-byte block at a time, one formatted write
 // per value. The listing must match it byte for byte at every length.
 std::string block_by_block(const bytes& content, std::uint32_t address)
