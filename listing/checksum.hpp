@@ -16,11 +16,15 @@ inline constexpr std::uint32_t CHECKSUM_MASK = 0xFFF;
 inline constexpr std::size_t VALUE_CHARS = 4;
 inline constexpr std::size_t LINE_CHARS = GROUPS_PER_LINE * VALUE_CHARS + 1;
 
+// The largest weighted sum of a group: every byte 0xFF.
+inline constexpr std::uint32_t MAX_WEIGHTED_SUM = 0xFF * GROUP_BYTES * (GROUP_BYTES + 1) / 2;
+
 // The weighted sum of one group: the first byte counts once, the last eight
 // times; bytes are unsigned, so 0x80 counts as 128. It takes two multiplies:
 // the bytes at even and at odd places are spread into 16-bit lanes, and each
-// multiply gathers its four weighted bytes in the top lane. No lane carries
-// into the next, as the largest lane sum is 255 * (2 + 4 + 6 + 8) < 2^16.
+// multiply gathers its four weighted bytes in the top lane. No lane of the
+// two products added carries into the next: a lane adds bytes that each have
+// a different weight from 1 to 8, so it stays within MAX_WEIGHTED_SUM < 2^16.
 inline std::uint32_t weighted_sum(const unsigned char* group)
 {
     // One load, the first byte lowest, whatever the byte order.
@@ -35,9 +39,9 @@ inline std::uint32_t weighted_sum(const unsigned char* group)
     constexpr std::uint64_t lanes = 0x00FF00FF00FF00FF;
     constexpr std::uint64_t even_weights = 1ULL << 48 | 3ULL << 32 | 5ULL << 16 | 7ULL;
     constexpr std::uint64_t odd_weights = 2ULL << 48 | 4ULL << 32 | 6ULL << 16 | 8ULL;
-    const std::uint64_t even = (bytes & lanes) * even_weights >> 48;
-    const std::uint64_t odd = (bytes >> 8 & lanes) * odd_weights >> 48;
-    return static_cast<std::uint32_t>(even + odd);
+    const std::uint64_t even = (bytes & lanes) * even_weights;
+    const std::uint64_t odd = (bytes >> 8 & lanes) * odd_weights;
+    return static_cast<std::uint32_t>((even + odd) >> 48);
 }
 
 // The address is folded in so that equal bytes at different places give
