@@ -106,6 +106,10 @@ TEST(ListChecksums, MatchesBlockByBlockListingAcrossReadSizes)
         ASSERT_EQ(listing_of(content, address), block_by_block(content, address))
             << length << " bytes from " << std::hex << address;
     }
+    // Bytes of 0xFF just below the address wrap give the largest sums.
+    const bytes full(2 * kib64 + 121, 0xFF);
+    for (const std::uint32_t address : {0xFFFFFFFFu, 0xFFFFFF85u})
+        ASSERT_EQ(listing_of(full, address), block_by_block(full, address)) << std::hex << address;
 }
 
 #ifdef __GLIBC__
