@@ -55,10 +55,10 @@ char* format_blocks(const unsigned char* in, std::size_t blocks, std::uint32_t a
 #ifdef VANTREL_HAS_VECTOR_PATH
     if (has_avx2())
         return format_blocks_avx2(in, blocks, address, out);
-    return format_blocks_sse2(in, blocks, address, out);
-#else
-    return format_blocks_plain(in, blocks, address, out);
+    if (has_sse2())
+        return format_blocks_sse2(in, blocks, address, out);
 #endif
+    return format_blocks_plain(in, blocks, address, out);
 }
 
 } // namespace vantrel

@@ -15,14 +15,17 @@ char* format_blocks(const unsigned char* in, std::size_t blocks, std::uint32_t a
 char* format_blocks_plain(const unsigned char* in, std::size_t blocks, std::uint32_t address,
                           char* out);
 
-#if defined(__SSE2__) && !defined(VANTREL_PORTABLE)
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__) && !defined(VANTREL_PORTABLE)
 #define VANTREL_HAS_VECTOR_PATH 1
-// The x86 vector routines. SSE2 is part of every x86-64 processor; the AVX2
-// routine may only run where has_avx2() holds.
+// The x86 vector routines, built for 32- and 64-bit x86 alike whatever the
+// compiler's target: each may only run where the processor has its
+// instructions, as has_sse2() and has_avx2() tell. Every x86-64 processor
+// has SSE2; an i686 one may not.
 char* format_blocks_sse2(const unsigned char* in, std::size_t blocks, std::uint32_t address,
                          char* out);
 char* format_blocks_avx2(const unsigned char* in, std::size_t blocks, std::uint32_t address,
                          char* out);
+bool has_sse2();
 bool has_avx2();
 #endif
 

@@ -9,8 +9,10 @@
 namespace vantrel {
 namespace {
 
+#define VANTREL_SSE2 __attribute__((target("sse2")))
+
 // Four groups (32 bytes) to their four weighted sums, one per 32-bit lane.
-__m128i weighted_sums4(const unsigned char* in)
+VANTREL_SSE2 __m128i weighted_sums4(const unsigned char* in)
 {
     const __m128i zero = _mm_setzero_si128();
     const __m128i weights = _mm_setr_epi16(1, 2, 3, 4, 5, 6, 7, 8);
@@ -29,7 +31,7 @@ __m128i weighted_sums4(const unsigned char* in)
 
 // Four 12-bit values, one per 32-bit lane, to "XYZ " each: the nibbles are
 // moved into bytes 0..2 (most significant first), then turned into digits.
-__m128i value_texts4(__m128i values)
+VANTREL_SSE2 __m128i value_texts4(__m128i values)
 {
     const __m128i nibble1 = _mm_set1_epi32(0x0F00);
     const __m128i nibble2 = _mm_set1_epi32(0x0F0000);
@@ -45,8 +47,8 @@ __m128i value_texts4(__m128i values)
 
 } // namespace
 
-char* format_blocks_sse2(const unsigned char* in, std::size_t blocks, std::uint32_t address,
-                         char* out)
+VANTREL_SSE2 char* format_blocks_sse2(const unsigned char* in, std::size_t blocks,
+                                      std::uint32_t address, char* out)
 {
     const __m128i mask = _mm_set1_epi32(static_cast<int>(CHECKSUM_MASK));
     const __m128i quad_step = _mm_set1_epi32(4 * GROUP_BYTES);
@@ -127,7 +129,16 @@ format_blocks_avx2(const unsigned char* in, std::size_t blocks, std::uint32_t ad
 }
 
 // Checked at run time, so that the tool never stops on an illegal
-// instruction on a processor without AVX2.
+// instruction on a processor without them.
+bool has_sse2()
+{
+#ifdef __x86_64__
+    return true;
+#else
+    return __builtin_cpu_supports("sse2") != 0;
+#endif
+}
+
 bool has_avx2()
 {
     return __builtin_cpu_supports("avx2") != 0;

@@ -87,6 +87,8 @@ TEST(FormatBlocks, Sse2RoutineMatchesPlainRoutine)
 #ifndef VANTREL_HAS_VECTOR_PATH
     GTEST_SKIP() << "this build lists with the plain routine only";
 #else
+    if (!has_sse2())
+        GTEST_SKIP() << "this processor has no SSE2";
     expect_same_as_plain(format_blocks_sse2);
 #endif
 }
