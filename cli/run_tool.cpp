@@ -1,9 +1,8 @@
 #include "cli/run_tool.hpp"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
+#include "cli/open_input.hpp"
 #include "cli/scan_address.hpp"
 #include "listing/list_checksums.hpp"
 
@@ -12,19 +11,6 @@ namespace {
 
 constexpr int EXIT_OK = 0;
 constexpr int EXIT_FAILED = 1;
-
-// A directory opens for reading on some systems and then fails every read;
-// it is refused here so that it fails alike everywhere.
-std::FILE* open_input(const char* name)
-{
-    std::FILE* file = std::fopen(name, "rb");
-    std::error_code error;
-    if (file != nullptr && std::filesystem::is_directory(name, error)) {
-        std::fclose(file);
-        return nullptr;
-    }
-    return file;
-}
 
 // No run is reported as a success when standard output did not take all of
 // it, the final flush included.
@@ -37,7 +23,7 @@ int finish(int status)
 
 } // namespace
 
-int run_tool(int argc, const char* const argv[])
+int run_tool(int argc, const char* const argv[], const wchar_t* const wide_argv[])
 {
     if (argc < 3) {
         std::fputs("usage: vantrel start-address file-name\n", stdout);
@@ -45,7 +31,7 @@ int run_tool(int argc, const char* const argv[])
     }
     const std::uint32_t start_address = scan_address(argv[1]);
     const char* name = argv[2];
-    std::FILE* file = open_input(name);
+    std::FILE* file = open_input(name, wide_argv != nullptr ? wide_argv[2] : nullptr);
     if (file == nullptr) {
         std::printf("cannot open %s\n", name);
         return finish(EXIT_FAILED);
