@@ -66,7 +66,22 @@ missing_file)
     ;;
 directory)
     mkdir "$tmp/dir"
-    (cd "$tmp" && expect 1 $'cannot open dir\n' 0 dir)
+    cd "$tmp" && expect 1 $'cannot open dir\n' 0 dir
+    ;;
+names)
+    # Names the Windows code page cannot spell open too; a missing one is
+    # reported with the name as the narrow command line holds it.
+    export LC_ALL=C.UTF-8
+    zeros 8 "$tmp/日本語.bin"
+    zeros 8 "$tmp/größe.bin"
+    expect 0 $'000 \n' 0 "$tmp/日本語.bin"
+    expect 0 $'000 \n' 0 "$tmp/größe.bin"
+    "${tool[@]}" 0 "$tmp/無い.bin" >"$tmp/out" 2>"$tmp/err"
+    status=$?
+    [[ $status == 1 ]] || fail "missing CJK name: status $status"
+    [[ $(wc -l <"$tmp/out") == 1 && $(head -c 12 "$tmp/out") == "cannot open " ]] ||
+        fail "missing CJK name: output $(od -c "$tmp/out" | head -3)"
+    [[ ! -s $tmp/err ]] || fail "missing CJK name: wrote to standard error"
     ;;
 listing_shapes)
     : >"$tmp/empty"

@@ -1,0 +1,18 @@
+# Shared by the Linux cross toolchain files: Debian's cross compiler for
+# VANTREL_TRIPLE, its programs run under the user-mode emulator VANTREL_QEMU
+# (package qemu-user) with the target's libraries from /usr/VANTREL_TRIPLE.
+set(CMAKE_SYSTEM_NAME Linux)
+
+set(CMAKE_C_COMPILER ${VANTREL_TRIPLE}-gcc)
+set(CMAKE_CXX_COMPILER ${VANTREL_TRIPLE}-g++)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${VANTREL_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+find_program(VANTREL_QEMU_PROGRAM ${VANTREL_QEMU})
+if(VANTREL_QEMU_PROGRAM)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${VANTREL_QEMU_PROGRAM} -L /usr/${VANTREL_TRIPLE})
+endif()
