@@ -41,8 +41,11 @@ bool write_all(const char* text, std::size_t size, std::FILE* out)
 
 listing_status list_checksums(std::FILE* in, std::uint32_t start_address, std::FILE* out)
 {
-    alignas(4096) std::array<unsigned char, CHUNK_BYTES> input;
-    std::array<char, CHUNK_TEXT> text;
+    // Static, not on the stack: a quarter of a megabyte would not fit in
+    // the smallest stacks a process may start with, and static storage
+    // cannot fail to be had at run time.
+    alignas(4096) static std::array<unsigned char, CHUNK_BYTES> input;
+    static std::array<char, CHUNK_TEXT> text;
     std::uint32_t address = start_address;
     for (;;) {
         // fread stops short only at the end of the file or on an error, so

@@ -129,10 +129,15 @@ ssize_t read_then_fail(void* cookie, char* buffer, std::size_t size)
     return static_cast<ssize_t>(n);
 }
 
-// A cookie writer reports a failed write by taking nothing.
-ssize_t refuse_write(void*, const char*, std::size_t)
+// A writer that takes `room` bytes and then fails, as a full disk does.
+ssize_t write_until_full(void* cookie, const char* /*text*/, std::size_t size)
 {
-    return 0;
+    auto* room = static_cast<std::size_t*>(cookie);
+    if (*room == 0)
+        return -1;
+    const std::size_t n = std::min(size, *room);
+    *room -= n;
+    return static_cast<ssize_t>(n);
 }
 #endif
 
@@ -164,12 +169,26 @@ TEST(ListChecksums, WriteFailureIsReported)
 #ifndef __GLIBC__
     GTEST_SKIP() << "a stream that fails on demand needs glibc's fopencookie";
 #else
+    // Unbuffered, the write itself comes back short; buffered, a flush fails
+    // mid-listing while the write that caused it is counted as done.
+    const struct {
+        std::size_t room;
+        bool buffered;
+    } cases[] = {{0, false}, {5000, true}};
     std::FILE* in = std::tmpfile();
-    std::FILE* out = fopencookie(nullptr, "w", {nullptr, refuse_write, nullptr, nullptr});
-    std::setvbuf(out, nullptr, _IONBF, 0);
-    EXPECT_EQ(list_checksums(in, 0, out), listing_status::write_failed);
+    const bytes content(300000, 7);
+    std::fwrite(content.data(), 1, content.size(), in);
+    for (const auto& c : cases) {
+        std::rewind(in);
+        std::size_t room = c.room;
+        std::FILE* out = fopencookie(&room, "w", {nullptr, write_until_full, nullptr, nullptr});
+        if (!c.buffered)
+            std::setvbuf(out, nullptr, _IONBF, 0);
+        EXPECT_EQ(list_checksums(in, 0, out), listing_status::write_failed)
+            << (c.buffered ? "buffered" : "unbuffered");
+        std::fclose(out);
+    }
     std::fclose(in);
-    std::fclose(out);
 #endif
 }
 
