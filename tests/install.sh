@@ -8,10 +8,18 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 status=0
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null || exit 1
-for file in "bin/$name" share/man/man1/vantrel.1; do
+if [[ $name == *.exe ]]; then
+    program=$name
+    files=("$name" README.md LICENSE)
+else
+    program=bin/$name
+    files=("$program" share/man/man1/vantrel.1.gz share/doc/vantrel/copyright
+           share/doc/vantrel/changelog.gz)
+    warnings=$(man --warnings -l "$prefix/share/man/man1/vantrel.1.gz" 2>&1 >/dev/null)
+    [[ -z $warnings ]] || { echo "man page warnings: $warnings"; status=1; }
+fi
+for file in "${files[@]}"; do
     [[ -f $prefix/$file ]] || { echo "missing: $file"; status=1; }
 done
-[[ -x $prefix/bin/$name ]] || { echo "not executable: bin/$name"; status=1; }
-warnings=$(man --warnings -l "$prefix/share/man/man1/vantrel.1" 2>&1 >/dev/null)
-[[ -z $warnings ]] || { echo "man page warnings: $warnings"; status=1; }
+[[ -x $prefix/$program ]] || { echo "not executable: $program"; status=1; }
 exit $status

@@ -1,0 +1,71 @@
+# What `cmake --install` puts where, and the packages CPack makes of it: on
+# Windows a folder (a zip) with the program, the README and the license; on
+# Linux the usual tree under the prefix and, from it, a Debian package.
+if(WIN32)
+  install(TARGETS vantrel RUNTIME DESTINATION .)
+  install(FILES README.md LICENSE DESTINATION .)
+else()
+  include(GNUInstallDirs)
+  install(TARGETS vantrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+  # The manual page carries the package's version, compressed as Debian
+  # installs manual pages.
+  configure_file(doc/vantrel.1.in vantrel.1 @ONLY)
+  set(compressed_files)
+  foreach(file IN ITEMS ${PROJECT_BINARY_DIR}/vantrel.1 ${PROJECT_SOURCE_DIR}/packaging/changelog)
+    get_filename_component(name ${file} NAME)
+    add_custom_command(OUTPUT ${name}.gz
+      COMMAND gzip -9nc ${file} > ${name}.gz
+      DEPENDS ${file} VERBATIM)
+    list(APPEND compressed_files ${PROJECT_BINARY_DIR}/${name}.gz)
+  endforeach()
+  add_custom_target(compressed_docs ALL DEPENDS ${compressed_files})
+  install(FILES ${PROJECT_BINARY_DIR}/vantrel.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES packaging/copyright ${PROJECT_BINARY_DIR}/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
+
+set(CPACK_PACKAGE_NAME vantrel)
+set(CPACK_PACKAGE_VENDOR "The vantrel authors")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "checksum listing of a file, to check it block by block")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
+if(WIN32)
+  # vantrel-VERSION-win32.zip or -win64.zip
+  set(CPACK_GENERATOR ZIP)
+else()
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The vantrel authors <vantrel@example.org>")
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+  # The extended description, under the summary.
+  set(CPACK_PACKAGE_DESCRIPTION "vantrel reads a file as raw bytes, cuts it into groups of 8 bytes and
+prints a 12-bit checksum of every group, with the group's address folded
+in, sixteen to a line: one line for every 128 bytes of the file. Comparing
+the listing with a printed one, or two listings with diff, points at the
+block and the group where two copies of a file differ.")
+endif()
+include(CPack)
+
+# The package build also makes the two Windows zips, each from a build of
+# its own with the mingw-w64 cross compilers, into the same folder.
+option(VANTREL_WINDOWS_PACKAGES "Also make the Windows zips (needs mingw-w64)" OFF)
+if(VANTREL_WINDOWS_PACKAGES AND NOT WIN32)
+  include(ExternalProject)
+  foreach(triple IN ITEMS i686-w64-mingw32 x86_64-w64-mingw32)
+    ExternalProject_Add(${triple}
+      SOURCE_DIR ${PROJECT_SOURCE_DIR}
+      BINARY_DIR ${PROJECT_BINARY_DIR}/${triple}
+      CMAKE_ARGS --toolchain ${PROJECT_SOURCE_DIR}/cmake/${triple}.cmake
+                 -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+                 -DCMAKE_COMPILE_WARNING_AS_ERROR=${CMAKE_COMPILE_WARNING_AS_ERROR}
+      BUILD_ALWAYS ON
+      INSTALL_COMMAND ${CMAKE_CPACK_COMMAND} --config <BINARY_DIR>/CPackConfig.cmake
+                      -B ${CPACK_PACKAGE_DIRECTORY})
+  endforeach()
+endif()
