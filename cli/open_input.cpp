@@ -14,7 +14,7 @@ std::FILE* open_by_name(const char* name, const wchar_t* wide_name)
 bool is_directory(std::FILE* file)
 {
     struct _stat64 status;
-    return _fstat64(_fileno(file), &status) != 0 || (status.st_mode & _S_IFMT) == _S_IFDIR;
+    return _fstat64(_fileno(file), &status) == 0 && (status.st_mode & _S_IFMT) == _S_IFDIR;
 }
 #else
 std::FILE* open_by_name(const char* name, const wchar_t*)
@@ -25,7 +25,7 @@ std::FILE* open_by_name(const char* name, const wchar_t*)
 bool is_directory(std::FILE* file)
 {
     struct stat status;
-    return fstat(fileno(file), &status) != 0 || S_ISDIR(status.st_mode);
+    return fstat(fileno(file), &status) == 0 && S_ISDIR(status.st_mode);
 }
 #endif
 
