@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "cli/open_input.hpp"
 #include "cli/scan_address.hpp"
 #include "listing/list_checksums.hpp"
 
@@ -21,25 +20,32 @@ int finish(int status)
     return status;
 }
 
+void report(const char* what, const native_char* name)
+{
+    std::fputs(what, stdout);
+    write_name(name, stdout);
+    std::fputc('\n', stdout);
+}
+
 } // namespace
 
-int run_tool(int argc, const char* const argv[], const wchar_t* const wide_argv[])
+int run_tool(int argc, const native_char* const argv[])
 {
     if (argc < 3) {
         std::fputs("usage: vantrel start-address file-name\n", stdout);
         return finish(EXIT_FAILED);
     }
     const std::uint32_t start_address = scan_address(argv[1]);
-    const char* name = argv[2];
-    std::FILE* file = open_input(name, wide_argv != nullptr ? wide_argv[2] : nullptr);
+    const native_char* name = argv[2];
+    std::FILE* file = open_input(name);
     if (file == nullptr) {
-        std::printf("cannot open %s\n", name);
+        report("cannot open ", name);
         return finish(EXIT_FAILED);
     }
     const listing_status status = list_checksums(file, start_address, stdout);
     std::fclose(file);
     if (status == listing_status::read_failed)
-        std::printf("cannot read %s\n", name);
+        report("cannot read ", name);
     return finish(status == listing_status::complete ? EXIT_OK : EXIT_FAILED);
 }
 

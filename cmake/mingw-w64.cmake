@@ -1,6 +1,7 @@
 # Shared by the Windows toolchain files: a static console program built with
 # Debian's mingw-w64 for VANTREL_TRIPLE, its tests run under the wine loader
-# VANTREL_WINE_LOADER when that is installed. The compilers with POSIX threads
+# VANTREL_WINE_LOADER when that is installed, its prefix first set up by the
+# loader's arguments VANTREL_WINE_PREPARE. The compilers with POSIX threads
 # give the standard library the std::mutex that GoogleTest uses.
 set(CMAKE_SYSTEM_NAME Windows)
 

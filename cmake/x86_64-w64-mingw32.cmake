@@ -3,4 +3,5 @@
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
 set(VANTREL_TRIPLE x86_64-w64-mingw32)
 set(VANTREL_WINE_LOADER wine64)
+set(VANTREL_WINE_PREPARE wineboot --init)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

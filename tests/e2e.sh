@@ -57,12 +57,21 @@ address_forms)
         expect 0 $'100 \n' "$address" "$tmp/group.bin"
     done
     expect 0 $'000 \n' zz "$tmp/group.bin"
+    # Full-width digits, signs and prefix, and an ideographic space, as East
+    # Asian input methods type them, hold no number; nor does a best fit of
+    # them into the Windows code page.
+    for address in １００ －８ ｆｆｆ ０ｘ１０ "　100"; do
+        LC_ALL=C.UTF-8 expect 0 $'000 \n' "$address" "$tmp/group.bin"
+    done
     zeros 16 "$tmp/two.bin"
     expect 0 $'FF8 000 \n' -8 "$tmp/two.bin"
     ;;
 missing_file)
     expect 1 $'cannot open no-such-file.bin\n' 0 no-such-file.bin
     expect 1 $'cannot open \n' 0 ""
+    # The name is taken as it stands: no wildcard is expanded.
+    zeros 8 "$tmp/any.bin"
+    cd "$tmp" && expect 1 $'cannot open *.bin\n' 0 '*.bin'
     ;;
 directory)
     mkdir "$tmp/dir"
@@ -82,6 +91,55 @@ names)
     [[ $(wc -l <"$tmp/out") == 1 && $(head -c 12 "$tmp/out") == "cannot open " ]] ||
         fail "missing CJK name: output $(od -c "$tmp/out" | head -3)"
     [[ ! -s $tmp/err ]] || fail "missing CJK name: wrote to standard error"
+    ;;
+long_path)
+    # Past the 260 characters of a classic Windows path, by a full name and
+    # by a relative one.
+    deep=.
+    for i in 1 2 3 4 5 6; do deep=$deep/folder-$i-$(printf 'x%.0s' {1..50}); done
+    mkdir -p "$tmp/$deep"
+    zeros 8 "$tmp/$deep/f.bin"
+    expect 0 $'000 \n' 0 "$tmp/$deep/f.bin"
+    cd "$tmp" && expect 0 $'000 \n' 0 "$deep/f.bin"
+    ;;
+command_line)
+    # Command lines as Windows users type them, passed on exactly by a
+    # launcher: the file the user named is listed, whatever else the line
+    # holds, and a message spells the name in the code page as before.
+    [[ -n ${VANTREL_LAUNCHER:-} ]] || skip "an exact command line needs Windows"
+    # Under qemu-i386 wine starts a second process by running its 32-bit
+    # loader through the kernel, which refuses it where it needs qemu.
+    if [[ ${tool[-2]} == */tools/wine32 && $("${tool[@]:0:${#tool[@]}-1}" --which) == qemu* ]]; then
+        skip "wine under qemu-i386 cannot start a second process here"
+    fi
+    export LC_ALL=C.UTF-8
+    cd "$tmp" && cp "${tool[-1]}" vantrel.exe
+    zeros 8 "file x"
+    zeros 8 Ω.bin
+    printf '\1\1\1\1\1\1\1\1' >x
+    cp x O.bin
+    launch() {
+        printf '%s' "$1" >command.txt
+        "${tool[@]:0:${#tool[@]}-1}" "$VANTREL_LAUNCHER" vantrel.exe command.txt >out 2>err
+    }
+    launch 'a"b c" 0 "file x"'
+    check_run $? 0 $'000 \n' "a quote inside the program's name"
+    launch 'vantrel.exe 0 Ω.bin "x""y z"'
+    check_run $? 0 $'000 \n' "a name outside the code page, and a quoted quote after it"
+    launch 'vantrel.exe １００ Ω.bin'
+    check_run $? 0 $'000 \n' "full-width digits"
+    launch 'vantrel.exe 0 "Ω none.bin"'
+    check_run $? 1 $'cannot open O none.bin\n' "the name in a message"
+    ;;
+manifest)
+    $windows || skip "an application manifest is a Windows resource"
+    # Resource 1 of type 24 (RT_MANIFEST), which the loader reads.
+    objdump -p "${tool[-1]}" | grep -A2 'Entry: ID: 0x000018' | grep -q 'Entry: ID: 0x000001,' ||
+        fail "no manifest resource"
+    for setting in '<ws2:longPathAware>true</ws2:longPathAware>' 'level="asInvoker"' \
+        'supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"'; do
+        grep -a -q -F "$setting" "${tool[-1]}" || fail "the manifest lacks $setting"
+    done
     ;;
 listing_shapes)
     : >"$tmp/empty"

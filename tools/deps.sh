@@ -3,6 +3,7 @@
 # usage: tools/deps.sh [all]   (all: also clang, the Windows and Linux cross
 #                               compilers, wine, qemu, the packaging and the
 #                               benchmark tools)
+# Run it as root, or as a user who may use sudo.
 set -euo pipefail
 
 packages=(cmake make g++ libgtest-dev googletest man-db groff-base)
@@ -13,18 +14,56 @@ if [[ ${1:-} == all ]]; then
                dpkg-dev lintian file unzip libbenchmark-dev hyperfine time)
 fi
 
+sudo=()
+if ((EUID != 0)); then
+    command -v sudo >/dev/null || {
+        echo "deps: run this as root: there is no sudo here" >&2
+        exit 1
+    }
+    sudo=(sudo)
+fi
+
+# Where the kernel refuses 32-bit programs, wine's 32-bit loader runs under
+# qemu-i386, which must be 8.0 or later; Debian 12 has that only in
+# bookworm-backports, from which nothing but qemu-user is taken.
+backports_qemu() {
+    [[ " ${packages[*]} " == *" qemu-user "* ]] &&
+        grep -q '^VERSION_CODENAME=bookworm$' /etc/os-release 2>/dev/null
+}
+if backports_qemu && [[ ! -f /etc/apt/preferences.d/vantrel-backports ]]; then
+    echo "deps: adding bookworm-backports, for qemu-user alone"
+    "${sudo[@]}" tee /etc/apt/sources.list.d/vantrel-backports.sources >/dev/null <<'SOURCES'
+Types: deb
+URIs: http://deb.debian.org/debian
+Suites: bookworm-backports
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
+    "${sudo[@]}" tee /etc/apt/preferences.d/vantrel-backports >/dev/null <<'PREFERENCES'
+Package: *
+Pin: release n=bookworm-backports
+Pin-Priority: -1
+
+Package: qemu-user
+Pin: release n=bookworm-backports
+Pin-Priority: 500
+PREFERENCES
+fi
+
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
         missing+=("$package")
 done
+if backports_qemu && [[ " ${missing[*]} " != *" qemu-user "* ]] &&
+    ! dpkg --compare-versions "$(dpkg-query -W -f='${Version}' qemu-user)" ge 1:8; then
+    missing+=(qemu-user)
+fi
 if ((${#missing[@]} == 0)); then
     echo "deps: every package is installed"
     exit 0
 fi
 
-sudo=()
-((EUID == 0)) || sudo=(sudo)
 if printf '%s\n' "${missing[@]}" | grep -q ':i386$'; then
     echo "deps: adding the i386 architecture"
     "${sudo[@]}" dpkg --add-architecture i386
