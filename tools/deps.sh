@@ -14,15 +14,6 @@ if [[ ${1:-} == all ]]; then
                dpkg-dev lintian file unzip libbenchmark-dev hyperfine time)
 fi
 
-sudo=()
-if ((EUID != 0)); then
-    command -v sudo >/dev/null || {
-        echo "deps: run this as root: there is no sudo here" >&2
-        exit 1
-    }
-    sudo=(sudo)
-fi
-
 # Where the kernel refuses 32-bit programs, wine's 32-bit loader runs under
 # qemu-i386, which must be 8.0 or later; Debian 12 has that only in
 # bookworm-backports, from which nothing but qemu-user is taken.
@@ -30,6 +21,29 @@ backports_qemu() {
     [[ " ${packages[*]} " == *" qemu-user "* ]] &&
         grep -q '^VERSION_CODENAME=bookworm$' /etc/os-release 2>/dev/null
 }
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
+        missing+=("$package")
+done
+if backports_qemu && [[ " ${missing[*]} " != *" qemu-user "* ]] &&
+    ! dpkg --compare-versions "$(dpkg-query -W -f='${Version}' qemu-user)" ge 1:8; then
+    missing+=(qemu-user)
+fi
+if ((${#missing[@]} == 0)); then
+    echo "deps: every package is installed"
+    exit 0
+fi
+
+sudo=()
+if ((EUID != 0)); then
+    command -v sudo >/dev/null || {
+        echo "deps: ${missing[*]} to install: run this as root, as there is no sudo here" >&2
+        exit 1
+    }
+    sudo=(sudo)
+fi
+
 if backports_qemu && [[ ! -f /etc/apt/preferences.d/vantrel-backports ]]; then
     echo "deps: adding bookworm-backports, for qemu-user alone"
     "${sudo[@]}" tee /etc/apt/sources.list.d/vantrel-backports.sources >/dev/null <<'SOURCES'
@@ -48,20 +62,6 @@ Package: qemu-user
 Pin: release n=bookworm-backports
 Pin-Priority: 500
 PREFERENCES
-fi
-
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
-        missing+=("$package")
-done
-if backports_qemu && [[ " ${missing[*]} " != *" qemu-user "* ]] &&
-    ! dpkg --compare-versions "$(dpkg-query -W -f='${Version}' qemu-user)" ge 1:8; then
-    missing+=(qemu-user)
-fi
-if ((${#missing[@]} == 0)); then
-    echo "deps: every package is installed"
-    exit 0
 fi
 
 if printf '%s\n' "${missing[@]}" | grep -q ':i386$'; then
