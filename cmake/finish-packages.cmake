@@ -1,19 +1,29 @@
 # Run by CPack once it has made its packages (CPACK_PACKAGE_FILES, still in
 # its staging folder; CPack copies them into CPACK_PACKAGE_DIRECTORY next).
-# Each zip is made reproducible, and SHA256SUMS in the packages folder is
+# Each package is made reproducible, and SHA256SUMS in the packages folder is
 # written anew for every package of this version there, those just made and
 # those that other builds put there before, whichever tool made them.
 
-# CPack dates a zip's members but keeps the order in which it found them
-# and the builder's user and group ids: strip-nondeterminism sorts them,
-# clears the ids and dates everything by SOURCE_DATE_EPOCH.
-function(normalize_zip zip)
+# CPack dates every member by SOURCE_DATE_EPOCH but keeps what else the
+# builder's machine gave it: in a zip the order in which it found the files
+# and the builder's user and group ids, in a .deb (an ar archive) the umask
+# in the modes of its three members. strip-nondeterminism sorts the zip,
+# clears the ids and sets the modes as dpkg-deb writes them.
+function(normalize_package package)
+  if(package MATCHES "[.]zip$")
+    set(type zip)
+  elseif(package MATCHES "[.]deb$")
+    set(type ar)
+  else()
+    return()
+  endif()
   if(NOT CPACK_VANTREL_STRIP_NONDETERMINISM)
     message(FATAL_ERROR "strip-nondeterminism was not found (Debian package strip-nondeterminism): "
-                        "${zip} would not be reproducible")
+                        "${package} would not be reproducible")
   endif()
-  execute_process(COMMAND ${CPACK_VANTREL_STRIP_NONDETERMINISM} --type zip
-                          --timestamp $ENV{SOURCE_DATE_EPOCH} ${zip}
+  # Its ar normalizer is one to ask for.
+  execute_process(COMMAND ${CPACK_VANTREL_STRIP_NONDETERMINISM} --normalizers=+ar --type ${type}
+                          --timestamp $ENV{SOURCE_DATE_EPOCH} ${package}
                   COMMAND_ERROR_IS_FATAL ANY)
 endfunction()
 
@@ -44,9 +54,7 @@ list(SORT entries)
 set(sums "")
 foreach(entry IN LISTS entries)
   string(REGEX REPLACE "^[^|]*[|]" "" package "${entry}")
-  if(package MATCHES "[.]zip$")
-    normalize_zip(${package})
-  endif()
+  normalize_package(${package})
   get_filename_component(name ${package} NAME)
   file(SHA256 ${package} hash)
   string(APPEND sums "${hash}  ${name}\n")
