@@ -31,6 +31,14 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "checksum listing of a file, to check it b
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
+# The same bytes from every build of a commit: members dated by
+# SOURCE_DATE_EPOCH, folders with the same permissions whatever the umask,
+# zips normalized and SHA256SUMS written once the packages are made.
+set(CPACK_VANTREL_SOURCE_DATE_EPOCH ${VANTREL_SOURCE_DATE_EPOCH})
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack-project.cmake)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/prepare-packages.cmake)
+find_program(CPACK_VANTREL_STRIP_NONDETERMINISM strip-nondeterminism)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/finish-packages.cmake)
 if(WIN32)
   # vantrel-VERSION-win32.zip or -win64.zip
   set(CPACK_GENERATOR ZIP)

@@ -17,6 +17,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Static, so that the executable needs no DLL of the compiler's.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# No link time in the header: builds of one commit give the same bytes.
+string(APPEND CMAKE_EXE_LINKER_FLAGS_INIT " -Wl,--no-insert-timestamp")
 
 find_program(VANTREL_WINE ${VANTREL_WINE_LOADER} PATHS /usr/lib/wine)
 if(VANTREL_WINE)
