@@ -46,8 +46,10 @@ TEST(ExtendedLengthPath, DrivePathsAndNetworkSharesGetTheirPrefix)
 // that size plus the prefix, and not one unit less.
 TEST(ExtendedLengthPath, RefusesWhatDoesNotFit)
 {
-    const std::wstring drive = L"C:\\" + std::wstring(32767 - 3, L'a');
-    const std::wstring share = L"\\\\" + std::wstring(32767 - 2, L'b');
+    std::wstring drive(32767, L'a');
+    drive.replace(0, 3, L"C:\\");
+    std::wstring share(32767, L'b');
+    share.replace(0, 2, L"\\\\");
     const struct {
         const std::wstring& path;
         std::size_t prefix;
