@@ -46,6 +46,7 @@ listing_status list_checksums(std::FILE* in, std::uint32_t start_address, std::F
     // cannot fail to be had at run time.
     alignas(4096) static std::array<unsigned char, CHUNK_BYTES> input;
     static std::array<char, CHUNK_TEXT> text;
+    const block_routine format = chosen_routine();
     std::uint32_t address = start_address;
     for (;;) {
         // fread stops short only at the end of the file or on an error, so
@@ -54,7 +55,7 @@ listing_status list_checksums(std::FILE* in, std::uint32_t start_address, std::F
         const bool failed = std::ferror(in) != 0;
         const bool last = count < input.size();
         const std::size_t blocks = count / BLOCK_BYTES;
-        char* end = format_blocks(input.data(), blocks, address, text.data());
+        char* end = format(input.data(), blocks, address, text.data());
         address += static_cast<std::uint32_t>(blocks * BLOCK_BYTES);
         // After a failed read the torn block is not listed: its line would
         // be wrong.
