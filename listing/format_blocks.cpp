@@ -63,6 +63,7 @@ constexpr named_routine routines[] = {
      "AVX-512 F, BW, VBMI and VNNI, with the 512-bit state enabled by the system"},
     {"avx512bw", format_blocks_avx512bw, has_avx512bw,
      "AVX-512 F and BW, with the 512-bit state enabled by the system"},
+    {"avx_vnni", format_blocks_avx_vnni, has_avx_vnni, "AVX2 and AVX-VNNI"},
     {"avx2", format_blocks_avx2, has_avx2, "AVX2"},
     {"sse2", format_blocks_sse2, has_sse2, "SSE2"},
 #endif

@@ -46,6 +46,8 @@ char* format_blocks_sse2(const unsigned char* in, std::size_t blocks, std::uint3
                          char* out);
 char* format_blocks_avx2(const unsigned char* in, std::size_t blocks, std::uint32_t address,
                          char* out);
+char* format_blocks_avx_vnni(const unsigned char* in, std::size_t blocks, std::uint32_t address,
+                             char* out);
 // AVX-512 F and BW.
 char* format_blocks_avx512bw(const unsigned char* in, std::size_t blocks, std::uint32_t address,
                              char* out);
@@ -54,6 +56,7 @@ char* format_blocks_avx512vbmi(const unsigned char* in, std::size_t blocks, std:
                                char* out);
 bool has_sse2();
 bool has_avx2();
+bool has_avx_vnni();
 bool has_avx512bw();
 bool has_avx512vbmi();
 #endif
