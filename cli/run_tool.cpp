@@ -21,6 +21,17 @@ int finish(int status)
     return status;
 }
 
+// The listing hands standard output its text a chunk at a time, so a stream
+// buffer only adds a copy: glibc fills its buffer with the first bytes of a
+// large write, and writes them apart from the rest. Windows keeps its
+// buffer, through which the runtime turns LF into CR LF.
+void unbuffer_listing_output()
+{
+#ifndef _WIN32
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+#endif
+}
+
 } // namespace
 
 int run_tool(int argc, const char* const argv[], const wchar_t* const wide_argv[])
@@ -36,6 +47,7 @@ int run_tool(int argc, const char* const argv[], const wchar_t* const wide_argv[
         std::printf("cannot open %s\n", name);
         return finish(EXIT_FAILED);
     }
+    unbuffer_listing_output();
     const listing_status status = list_checksums(file, start_address, stdout);
     std::fclose(file);
     if (status == listing_status::read_failed)
