@@ -131,8 +131,9 @@ VANTREL_AVX512BW char* format_blocks_avx512bw(const unsigned char* in, std::size
 
 // The processor must have the instructions and the operating system must
 // save the 512-bit and mask registers on a switch (XCR0 bits 1, 2 and 5 to
-// 7); the compilers' runtime checks both before it reports an AVX-512
-// feature (GCC's libgcc and LLVM's compiler-rt alike).
+// 7). The compiler's runtime checks both before it reports an AVX-512
+// feature: libgcc (GCC 12, mingw-w64's too, and clang's builds that link it)
+// tests XCR0 against 0xE6.
 bool has_avx512bw()
 {
     return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0;
