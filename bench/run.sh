@@ -1,54 +1,94 @@
 #!/usr/bin/env bash
-# Throughput and memory of the listing against reading the file with cat.
+# Whole-process speed and memory of the listing beside its peers: cat (which
+# copies the file), xxhsum -H3 and b3sum (which hash it).
 # usage: bench/run.sh TOOL [TOOL...]     (e.g. build/release/vantrel build/portable/vantrel)
-# Makes a 1 GiB random file (in $BENCH_DIR, default /tmp), lists it with each
-# tool and reads it with cat in alternating runs, output to /dev/null, and
-# prints the median times, the median ratio to cat, MiB/s and the peak RSS
-# (GNU time's %M) on that file and on a 1 KiB file. Then the same on the
-# 1 KiB file, where start-up is the whole cost, in SMALL_RUNS (default 201)
-# alternating runs each.
+# Makes random files of 1 KiB, 64 MiB and 1 GiB (in $BENCH_DIR, default /tmp),
+# reads them into the page cache, and runs every tool and every peer on each,
+# output to /dev/null and to a file in $BENCH_DIR, round after round in turn,
+# so that each pair is measured in alternation. It prints per file and
+# output the median wall time of each command, and for each tool the median
+# of its per-round ratio to each peer, MiB/s and the peak RSS (GNU time's %M).
+# Rounds: SMALL_RUNS (default 201) for 1 KiB, MID_RUNS (31) for 64 MiB, RUNS
+# (9) for 1 GiB.
 set -euo pipefail
 ((${#@} > 0)) || { echo "usage: $0 TOOL [TOOL...]" >&2; exit 2; }
-runs=${RUNS:-9}
-small_runs=${SMALL_RUNS:-201}
+[[ -x /usr/bin/time ]] || { echo "$0: /usr/bin/time is missing (Debian package time; tools/deps.sh all)" >&2; exit 2; }
+for peer in xxhsum b3sum; do
+    command -v "$peer" >/dev/null ||
+        { echo "$0: $peer is missing (Debian package ${peer/xxhsum/xxhash}; tools/deps.sh all)" >&2; exit 2; }
+done
+for tool in "$@"; do
+    [[ -x $tool ]] || { echo "$0: $tool is not an executable" >&2; exit 2; }
+done
+
 dir=$(mktemp -d "${BENCH_DIR:-/tmp}/vantrel-bench.XXXXXX")
 trap 'rm -rf "$dir"' EXIT
-big=$dir/1gib.bin small=$dir/1kib.bin
-head -c $((1024 * 1024 * 1024)) /dev/urandom >"$big"
-head -c 1024 /dev/urandom >"$small"
-cat "$big" >/dev/null # into the page cache
+head -c 1024 /dev/urandom >"$dir/1KiB"
+head -c $((64 << 20)) /dev/urandom >"$dir/64MiB"
+head -c $((1 << 30)) /dev/urandom >"$dir/1GiB"
+cat "$dir/1KiB" "$dir/64MiB" "$dir/1GiB" >/dev/null # into the page cache
 
-seconds() { # command... -> wall seconds
+peers=(cat "xxhsum -H3" b3sum)
+commands=()
+for tool in "$@"; do commands+=("$tool 0"); done
+commands+=("${peers[@]}")
+
+# run INDEX FILE OUTPUT: one timed run of command INDEX, in seconds. Each
+# command writes its own output file, emptied before the clock starts.
+run() {
+    local out=$3
+    [[ $out == /dev/null ]] || { out=$3.$1 && : >"$out"; }
+    local -a command
+    read -ra command <<<"${commands[$1]}"
     local start=$EPOCHREALTIME
-    "$@" >/dev/null
-    awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { print b - a }'
+    "${command[@]}" "$2" >"$out" 2>/dev/null
+    local end=$EPOCHREALTIME
+    awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
 }
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 peak_kib() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -n 1; }
 
-printf '%-32s %9s %9s %9s %9s %12s %12s\n' tool median_s cat_s ratio MiB/s rss_1GiB_KiB rss_1KiB_KiB
-for tool in "$@"; do
-    : >"$dir/tool" && : >"$dir/cat" && : >"$dir/ratio"
-    for ((i = 0; i < runs; i++)); do
-        t=$(seconds "$tool" 0 "$big")
-        c=$(seconds cat "$big")
-        echo "$t" >>"$dir/tool"
-        echo "$c" >>"$dir/cat"
-        awk -v t="$t" -v c="$c" 'BEGIN { print t / c }' >>"$dir/ratio"
+cpu() { grep -m1 "^$1" /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'; }
+flags=$(grep -m1 '^flags' /proc/cpuinfo | tr ' ' '\n' | grep -x 'avx2\|avx512bw\|avx512vbmi\|avx512_vnni\|avx_vnni' | tr '\n' ' ')
+echo "machine: $(cpu 'model name') (family $(cpu 'cpu family'), model $(cpu model)), $(nproc) cores," \
+    "${flags}; load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-6s %-10s %-30s %10s %8s %7s %7s %7s %8s\n' \
+    file output command median_ms MiB/s x_cat x_xxhsum x_b3sum rss_KiB
+for size in 1KiB 64MiB 1GiB; do
+    case $size in
+    1KiB) rounds=${SMALL_RUNS:-201} mib=0 ;;
+    64MiB) rounds=${MID_RUNS:-31} mib=64 ;;
+    1GiB) rounds=${RUNS:-9} mib=1024 ;;
+    esac
+    for output in /dev/null file; do
+        target=/dev/null
+        [[ $output == file ]] && target=$dir/out
+        rm -f "$dir"/t.* "$dir"/r.*
+        for ((round = 0; round < rounds; round++)); do
+            declare -a took=()
+            for i in "${!commands[@]}"; do
+                took[i]=$(run "$i" "$dir/$size" "$target")
+                echo "${took[i]}" >>"$dir/t.$i"
+            done
+            for ((i = 0; i < $#; i++)); do
+                for p in "${!peers[@]}"; do
+                    awk -v t="${took[i]}" -v c="${took[$# + p]}" 'BEGIN { print t / c }' >>"$dir/r.$i.$p"
+                done
+            done
+        done
+        for i in "${!commands[@]}"; do
+            t=$(median <"$dir/t.$i")
+            rate=-
+            ((mib == 0)) || rate=$(awk -v t="$t" -v m="$mib" 'BEGIN { printf "%.0f", m / t }')
+            ratios=(- - -) rss=-
+            if ((i < $#)); then
+                for p in "${!peers[@]}"; do ratios[p]=$(median <"$dir/r.$i.$p" | xargs printf '%.2f'); done
+                [[ $output == file ]] || rss=$(peak_kib ${commands[i]} "$dir/$size")
+            fi
+            printf '%-6s %-10s %-30s %10.3f %8s %7s %7s %7s %8s\n' "$size" "$output" "${commands[i]% 0}" \
+                "$(awk -v t="$t" 'BEGIN { print t * 1000 }')" "$rate" "${ratios[@]}" "$rss"
+        done
+        rm -f "$dir"/out.*
     done
-    t=$(median <"$dir/tool") c=$(median <"$dir/cat") r=$(median <"$dir/ratio")
-    printf '%-32s %9.3f %9.3f %9.2f %9.0f %12s %12s\n' "$tool" "$t" "$c" "$r" \
-        "$(awk -v t="$t" 'BEGIN { print 1024 / t }')" "$(peak_kib "$tool" 0 "$big")" "$(peak_kib "$tool" 0 "$small")"
 done
-
-printf '\n%-32s %9s %9s %9s   (1 KiB file, %d runs each)\n' tool median_ms cat_ms ratio "$small_runs"
-for tool in "$@"; do
-    : >"$dir/tool" && : >"$dir/cat"
-    for ((i = 0; i < small_runs; i++)); do
-        seconds "$tool" 0 "$small" >>"$dir/tool"
-        seconds cat "$small" >>"$dir/cat"
-    done
-    t=$(median <"$dir/tool") c=$(median <"$dir/cat")
-    printf '%-32s %9.3f %9.3f %9.2f\n' "$tool" "$(awk -v t="$t" 'BEGIN { print t * 1000 }')" \
-        "$(awk -v c="$c" 'BEGIN { print c * 1000 }')" "$(awk -v t="$t" -v c="$c" 'BEGIN { print t / c }')"
-done
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"

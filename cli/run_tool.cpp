@@ -27,6 +27,17 @@ void report(const char* what, const native_char* name)
     std::fputc('\n', stdout);
 }
 
+// The listing hands standard output its text a chunk at a time, so a stream
+// buffer only adds a copy: glibc fills its buffer with the first bytes of a
+// large write, and writes them apart from the rest. Windows keeps its
+// buffer, through which the runtime turns LF into CR LF.
+void unbuffer_listing_output()
+{
+#ifndef _WIN32
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+#endif
+}
+
 } // namespace
 
 int run_tool(int argc, const native_char* const argv[])
@@ -42,6 +53,7 @@ int run_tool(int argc, const native_char* const argv[])
         report("cannot open ", name);
         return finish(EXIT_FAILED);
     }
+    unbuffer_listing_output();
     const listing_status status = list_checksums(file, start_address, stdout);
     std::fclose(file);
     if (status == listing_status::read_failed)

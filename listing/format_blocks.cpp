@@ -50,15 +50,44 @@ char* format_blocks_plain(const unsigned char* in, std::size_t blocks, std::uint
     return out;
 }
 
+namespace {
+
+bool always()
+{
+    return true;
+}
+
+constexpr named_routine routines[] = {
+#ifdef VANTREL_HAS_VECTOR_PATH
+    {"avx512vbmi", format_blocks_avx512vbmi, has_avx512vbmi,
+     "AVX-512 F, BW, VBMI and VNNI, with the 512-bit state enabled by the system"},
+    {"avx512bw", format_blocks_avx512bw, has_avx512bw,
+     "AVX-512 F and BW, with the 512-bit state enabled by the system"},
+    {"avx_vnni", format_blocks_avx_vnni, has_avx_vnni, "AVX2 and AVX-VNNI"},
+    {"avx2", format_blocks_avx2, has_avx2, "AVX2"},
+    {"sse2", format_blocks_sse2, has_sse2, "SSE2"},
+#endif
+    {"plain", format_blocks_plain, always, "nothing"},
+};
+
+} // namespace
+
+std::span<const named_routine> block_routines()
+{
+    return routines;
+}
+
+block_routine chosen_routine()
+{
+    for (const named_routine& routine : routines)
+        if (routine.available())
+            return routine.format;
+    return format_blocks_plain;
+}
+
 char* format_blocks(const unsigned char* in, std::size_t blocks, std::uint32_t address, char* out)
 {
-#ifdef VANTREL_HAS_VECTOR_PATH
-    if (has_avx2())
-        return format_blocks_avx2(in, blocks, address, out);
-    if (has_sse2())
-        return format_blocks_sse2(in, blocks, address, out);
-#endif
-    return format_blocks_plain(in, blocks, address, out);
+    return chosen_routine()(in, blocks, address, out);
 }
 
 } // namespace vantrel

@@ -2,6 +2,7 @@
 
 #ifdef VANTREL_HAS_VECTOR_PATH
 
+#include <cpuid.h>
 #include <immintrin.h>
 
 #include "listing/checksum.hpp"
@@ -71,19 +72,40 @@ VANTREL_SSE2 char* format_blocks_sse2(const unsigned char* in, std::size_t block
     return out;
 }
 
-// One block in one 256-bit register. The 16 weighted sums come from a
-// multiply-add of bytes by their weights and three pairwise adds, which leave
-// the groups in the order 0 1 4 5 8 9 12 13 | 2 3 6 7 10 11 14 15; the
-// addresses are added in that order, and the order is undone when the text
-// is stored.
-__attribute__((target("avx2"))) char*
-format_blocks_avx2(const unsigned char* in, std::size_t blocks, std::uint32_t address, char* out)
+namespace {
+
+#define VANTREL_AVX2 __attribute__((target("avx2")))
+#define VANTREL_AVX_VNNI __attribute__((target("avx2,avxvnni")))
+
+// A block is four 256-bit registers of four groups each; from each comes
+// two 32-bit partial sums a group, of four weighted bytes each.
+VANTREL_AVX2 __m256i group_weights()
 {
-    const __m256i weights = _mm256_setr_epi8(1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4, 5, 6, 7, 8, //
-                                             1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4, 5, 6, 7, 8);
-    const __m256i offsets = _mm256_setr_epi16(0, 8, 32, 40, 64, 72, 96, 104, //
-                                              16, 24, 48, 56, 80, 88, 112, 120);
-    const __m256i mask = _mm256_set1_epi16(static_cast<short>(CHECKSUM_MASK));
+    return _mm256_setr_epi8(1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4, 5, 6, 7, 8, //
+                            1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4, 5, 6, 7, 8);
+}
+
+// The partial sums of the four registers to the 16 sums of a block in
+// 16-bit lanes: each round packs two registers into one and adds the pairs
+// that belong together by a multiply-add against ones, which runs beside the
+// shuffles rather than on their ports. The groups end in the order
+// 0 1 4 5 8 9 12 13 | 2 3 6 7 10 11 14 15.
+VANTREL_AVX2 __m256i block_sums(const __m256i (&halves)[4])
+{
+    const __m256i ones = _mm256_set1_epi16(1);
+    const __m256i sums0_7 = _mm256_madd_epi16(_mm256_packs_epi32(halves[0], halves[1]), ones);
+    const __m256i sums8_15 = _mm256_madd_epi16(_mm256_packs_epi32(halves[2], halves[3]), ones);
+    return _mm256_packs_epi32(sums0_7, sums8_15);
+}
+
+// The sums of a block, addresses added, to its 16 values as text. One
+// 32-bit move puts the groups in the order 0-3 8-11 | 4-7 12-15, from which
+// interleaving the digits gives the text of groups 0-7 and 8-15 in order.
+// Only the low 12 bits of an address can show, and the digits read no other
+// bits, so 16-bit lanes that wrap are exact and need no masking.
+VANTREL_AVX2 void store_line(__m256i sums, __m256i addresses, char* out)
+{
+    const __m256i order = _mm256_setr_epi32(0, 4, 2, 6, 1, 5, 3, 7);
     const __m256i low_nibbles = _mm256_set1_epi16(0x0F0F);
     const __m256i middle_nibble = _mm256_set1_epi16(0x000F);
     // clang-format off
@@ -97,33 +119,70 @@ format_blocks_avx2(const unsigned char* in, std::size_t blocks, std::uint32_t ad
     // clang-format on
     // Turns the '0' looked up for the empty high byte into a space.
     const __m256i zero_to_space = _mm256_set1_epi16(('0' ^ ' ') << 8);
+    const __m256i values = _mm256_add_epi16(_mm256_permutevar8x32_epi32(sums, order), addresses);
+    const __m256i outer = _mm256_shuffle_epi8(
+        hex, _mm256_and_si256(_mm256_shuffle_epi8(values, swap_bytes), low_nibbles));
+    const __m256i middle = _mm256_xor_si256(
+        _mm256_shuffle_epi8(hex, _mm256_and_si256(_mm256_srli_epi16(values, 4), middle_nibble)),
+        zero_to_space);
+    // Interleaved, every value reads: first digit, second, third, space.
+    auto* text = reinterpret_cast<__m256i*>(out);
+    _mm256_storeu_si256(text, _mm256_unpacklo_epi8(outer, middle));
+    _mm256_storeu_si256(text + 1, _mm256_unpackhi_epi8(outer, middle));
+    out[2 * sizeof(__m256i)] = '\n';
+}
+
+// The group addresses of the first block in the order of the sums after
+// store_line's move, and their step from block to block.
+VANTREL_AVX2 __m256i first_addresses(std::uint32_t address)
+{
+    const __m256i offsets = _mm256_setr_epi16(0, 8, 16, 24, 64, 72, 80, 88, //
+                                              32, 40, 48, 56, 96, 104, 112, 120);
+    return _mm256_add_epi16(_mm256_set1_epi16(static_cast<short>(address)), offsets);
+}
+
+} // namespace
+
+// The partial sums by a multiply-add of bytes by their weights into 16-bit
+// lanes, and one against ones into 32-bit lanes.
+VANTREL_AVX2 char* format_blocks_avx2(const unsigned char* in, std::size_t blocks,
+                                      std::uint32_t address, char* out)
+{
+    const __m256i weights = group_weights();
+    const __m256i ones = _mm256_set1_epi16(1);
+    const __m256i block_step = _mm256_set1_epi16(static_cast<short>(BLOCK_BYTES));
+    __m256i addresses = first_addresses(address);
     for (std::size_t b = 0; b < blocks; ++b) {
         const auto* block = reinterpret_cast<const __m256i*>(in);
-        const __m256i p0 = _mm256_maddubs_epi16(_mm256_loadu_si256(block), weights);
-        const __m256i p1 = _mm256_maddubs_epi16(_mm256_loadu_si256(block + 1), weights);
-        const __m256i p2 = _mm256_maddubs_epi16(_mm256_loadu_si256(block + 2), weights);
-        const __m256i p3 = _mm256_maddubs_epi16(_mm256_loadu_si256(block + 3), weights);
-        const __m256i sums =
-            _mm256_hadd_epi16(_mm256_hadd_epi16(p0, p1), _mm256_hadd_epi16(p2, p3));
-        const __m256i base = _mm256_set1_epi16(static_cast<short>(address & CHECKSUM_MASK));
-        const __m256i values =
-            _mm256_and_si256(_mm256_add_epi16(sums, _mm256_add_epi16(base, offsets)), mask);
-
-        const __m256i outer = _mm256_shuffle_epi8(
-            hex, _mm256_and_si256(_mm256_shuffle_epi8(values, swap_bytes), low_nibbles));
-        const __m256i middle = _mm256_xor_si256(
-            _mm256_shuffle_epi8(hex, _mm256_and_si256(_mm256_srli_epi16(values, 4), middle_nibble)),
-            zero_to_space);
-        // Interleaved, every value reads: first digit, second, third, space.
-        const __m256i first8 = _mm256_unpacklo_epi8(outer, middle);
-        const __m256i last8 = _mm256_unpackhi_epi8(outer, middle);
-        auto* text = reinterpret_cast<__m256i*>(out);
-        _mm256_storeu_si256(text, _mm256_permute4x64_epi64(first8, 0xD8));
-        _mm256_storeu_si256(text + 1, _mm256_permute4x64_epi64(last8, 0xD8));
-        out[2 * sizeof(__m256i)] = '\n';
-        out += LINE_CHARS;
+        __m256i halves[4];
+        for (int r = 0; r < 4; ++r)
+            halves[r] = _mm256_madd_epi16(
+                _mm256_maddubs_epi16(_mm256_loadu_si256(block + r), weights), ones);
+        store_line(block_sums(halves), addresses, out);
+        addresses = _mm256_add_epi16(addresses, block_step);
         in += BLOCK_BYTES;
-        address += BLOCK_BYTES;
+        out += LINE_CHARS;
+    }
+    return out;
+}
+
+// The partial sums by one dot product of four bytes with their weights each.
+VANTREL_AVX_VNNI char* format_blocks_avx_vnni(const unsigned char* in, std::size_t blocks,
+                                              std::uint32_t address, char* out)
+{
+    const __m256i weights = group_weights();
+    const __m256i block_step = _mm256_set1_epi16(static_cast<short>(BLOCK_BYTES));
+    __m256i addresses = first_addresses(address);
+    for (std::size_t b = 0; b < blocks; ++b) {
+        const auto* block = reinterpret_cast<const __m256i*>(in);
+        __m256i halves[4];
+        for (int r = 0; r < 4; ++r)
+            halves[r] = _mm256_dpbusd_avx_epi32(_mm256_setzero_si256(),
+                                                _mm256_loadu_si256(block + r), weights);
+        store_line(block_sums(halves), addresses, out);
+        addresses = _mm256_add_epi16(addresses, block_step);
+        in += BLOCK_BYTES;
+        out += LINE_CHARS;
     }
     return out;
 }
@@ -142,6 +201,18 @@ bool has_sse2()
 bool has_avx2()
 {
     return __builtin_cpu_supports("avx2") != 0;
+}
+
+// AVX-VNNI is CPUID leaf 7, subleaf 1, EAX bit 4; not every compiler's
+// runtime check knows it. The state it needs is AVX2's.
+bool has_avx_vnni()
+{
+    unsigned int eax = 0;
+    unsigned int ebx = 0;
+    unsigned int ecx = 0;
+    unsigned int edx = 0;
+    return has_avx2() && __get_cpuid_count(7, 1, &eax, &ebx, &ecx, &edx) != 0 &&
+           (eax & 1U << 4) != 0;
 }
 
 } // namespace vantrel

@@ -10,10 +10,7 @@
 namespace vantrel {
 namespace {
 
-// Large reads and writes keep the cost close to that of reading the file;
-// the output is the same as block by block.
-constexpr std::size_t CHUNK_BLOCKS = 1024;
-constexpr std::size_t CHUNK_BYTES = CHUNK_BLOCKS * BLOCK_BYTES;
+constexpr std::size_t CHUNK_BLOCKS = LONG_READ_BYTES / BLOCK_BYTES;
 constexpr std::size_t CHUNK_TEXT = (CHUNK_BLOCKS + 1) * LINE_CHARS;
 
 // The line of a last block that the file covers only in part (`count` bytes,
@@ -41,20 +38,24 @@ bool write_all(const char* text, std::size_t size, std::FILE* out)
 
 listing_status list_checksums(std::FILE* in, std::uint32_t start_address, std::FILE* out)
 {
-    // Static, not on the stack: a quarter of a megabyte would not fit in
-    // the smallest stacks a process may start with, and static storage
-    // cannot fail to be had at run time.
-    alignas(4096) static std::array<unsigned char, CHUNK_BYTES> input;
+    // Static, not on the stack: three quarters of a megabyte would not fit
+    // in the smallest stacks a process may start with, and static storage
+    // cannot fail to be had at run time. Pages never read into are never
+    // touched, so a short file costs no more memory than before.
+    alignas(4096) static std::array<unsigned char, LONG_READ_BYTES> input;
     static std::array<char, CHUNK_TEXT> text;
+    const block_routine format = chosen_routine();
     std::uint32_t address = start_address;
+    std::size_t read_size = FIRST_READ_BYTES;
+    std::uint64_t bytes_read = 0;
     for (;;) {
         // fread stops short only at the end of the file or on an error, so
         // short reads from pipes and terminals are not taken for the end.
-        const std::size_t count = std::fread(input.data(), 1, input.size(), in);
+        const std::size_t count = std::fread(input.data(), 1, read_size, in);
         const bool failed = std::ferror(in) != 0;
-        const bool last = count < input.size();
+        const bool last = count < read_size;
         const std::size_t blocks = count / BLOCK_BYTES;
-        char* end = format_blocks(input.data(), blocks, address, text.data());
+        char* end = format(input.data(), blocks, address, text.data());
         address += static_cast<std::uint32_t>(blocks * BLOCK_BYTES);
         // After a failed read the torn block is not listed: its line would
         // be wrong.
@@ -67,6 +68,9 @@ listing_status list_checksums(std::FILE* in, std::uint32_t start_address, std::F
             return listing_status::read_failed;
         if (last)
             return listing_status::complete;
+        bytes_read += count;
+        if (bytes_read >= LONG_FILE_BYTES)
+            read_size = LONG_READ_BYTES;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <ostream>
 #include <random>
 #include <string>
 
@@ -9,6 +10,13 @@
 #include "listing/format_blocks.hpp"
 
 namespace vantrel {
+
+// Test names and messages show a routine by its name.
+void PrintTo(const named_routine& routine, std::ostream* out)
+{
+    *out << routine.name;
+}
+
 namespace {
 
 using group = std::array<unsigned char, GROUP_BYTES>;
@@ -53,17 +61,17 @@ TEST(GroupChecksum, AddressesApartByMultiplesOf0x1000AgreeAndEachByteHasItsWeigh
 }
 
 #ifdef VANTREL_HAS_VECTOR_PATH
-using routine = char* (*)(const unsigned char*, std::size_t, std::uint32_t, char*);
-
-// A vector routine must give the plain routine's text for any bytes and any
-// address, including bytes that stress signed vector arithmetic.
-void expect_same_as_plain(routine format)
+// A vector routine must give the plain routine's text for any bytes, any
+// address and any alignment of either buffer, including bytes that stress
+// signed vector arithmetic, and write nothing past its text.
+void expect_same_as_plain(block_routine format)
 {
     constexpr std::size_t blocks = 64;
+    constexpr std::size_t slack = 64;
     std::mt19937 random(11);
-    std::array<unsigned char, blocks * BLOCK_BYTES> input;
+    std::array<unsigned char, blocks * BLOCK_BYTES + slack> input;
     std::string plain(blocks * LINE_CHARS, '?');
-    std::string vector(blocks * LINE_CHARS, '!');
+    std::string vector(blocks * LINE_CHARS + 2 * slack, '!');
     for (int round = 0; round < 400; ++round) {
         const unsigned char fill = round % 4 == 0 ? 0xFF : round % 4 == 1 ? 0x80 : 0;
         for (auto& b : input)
@@ -71,38 +79,44 @@ void expect_same_as_plain(routine format)
         const std::uint32_t address = round < 8 ? 0xFFFFFFFF - static_cast<std::uint32_t>(round)
                                                 : static_cast<std::uint32_t>(random());
         const std::size_t count = 1 + static_cast<std::size_t>(random()) % blocks;
-        char* plain_end = format_blocks_plain(input.data(), count, address, plain.data());
-        char* vector_end = format(input.data(), count, address, vector.data());
+        const unsigned char* in = input.data() + static_cast<std::size_t>(round) % slack;
+        const std::size_t text_at = static_cast<std::size_t>(round) * 7 % slack;
+        vector.assign(vector.size(), '!');
+        char* plain_end = format_blocks_plain(in, count, address, plain.data());
+        char* vector_end = format(in, count, address, vector.data() + text_at);
         ASSERT_EQ(plain_end - plain.data(), static_cast<std::ptrdiff_t>(count * LINE_CHARS));
-        ASSERT_EQ(plain.substr(0, count * LINE_CHARS), vector.substr(0, count * LINE_CHARS))
+        ASSERT_EQ(plain.substr(0, count * LINE_CHARS), vector.substr(text_at, count * LINE_CHARS))
             << "round " << round;
-        ASSERT_EQ(vector_end, vector.data() + count * LINE_CHARS);
+        ASSERT_EQ(vector_end, vector.data() + text_at + count * LINE_CHARS);
+        ASSERT_EQ(vector.find_first_not_of('!', text_at + count * LINE_CHARS), std::string::npos)
+            << "round " << round << ": written past the text";
     }
 }
 
 #endif
 
-TEST(FormatBlocks, Sse2RoutineMatchesPlainRoutine)
+// Every routine of the build against the plain one, each by name; one that
+// this processor cannot run is reported as skipped, with what it lacks.
+class EveryRoutine : public testing::TestWithParam<named_routine> {};
+
+TEST_P(EveryRoutine, MatchesPlainRoutine)
 {
 #ifndef VANTREL_HAS_VECTOR_PATH
     GTEST_SKIP() << "this build lists with the plain routine only";
 #else
-    if (!has_sse2())
-        GTEST_SKIP() << "this processor has no SSE2";
-    expect_same_as_plain(format_blocks_sse2);
+    const named_routine& routine = GetParam();
+    if (routine.format == format_blocks_plain)
+        GTEST_SKIP() << "the plain routine is the reference";
+    if (!routine.available())
+        GTEST_SKIP() << "this processor lacks " << routine.needs;
+    expect_same_as_plain(routine.format);
 #endif
 }
 
-TEST(FormatBlocks, Avx2RoutineMatchesPlainRoutine)
-{
-#ifndef VANTREL_HAS_VECTOR_PATH
-    GTEST_SKIP() << "this build lists with the plain routine only";
-#else
-    if (!has_avx2())
-        GTEST_SKIP() << "this processor has no AVX2";
-    expect_same_as_plain(format_blocks_avx2);
-#endif
-}
+INSTANTIATE_TEST_SUITE_P(FormatBlocks, EveryRoutine, testing::ValuesIn(block_routines()),
+                         [](const testing::TestParamInfo<named_routine>& info) {
+                             return std::string(info.param.name);
+                         });
 
 } // namespace
 } // namespace vantrel

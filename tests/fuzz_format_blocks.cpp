@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes and addresses to every block routine this build and
 // processor have, and stops on the first text that differs from the plain
-// routine's.
+// routine's. It says at the start which routines this processor cannot run.
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -11,10 +12,8 @@
 
 namespace {
 
-using routine = char* (*)(const unsigned char*, std::size_t, std::uint32_t, char*);
-
-void expect_same_as_plain(routine format, const unsigned char* in, std::size_t blocks,
-                          std::uint32_t address, const std::vector<char>& plain)
+void expect_same_as_plain(vantrel::block_routine format, const unsigned char* in,
+                          std::size_t blocks, std::uint32_t address, const std::vector<char>& plain)
 {
     std::vector<char> text(blocks * vantrel::LINE_CHARS + 1, '\0');
     const char* end = format(in, blocks, address, text.data());
@@ -24,6 +23,15 @@ void expect_same_as_plain(routine format, const unsigned char* in, std::size_t b
 }
 
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    for (const vantrel::named_routine& routine : vantrel::block_routines())
+        if (!routine.available())
+            std::printf("fuzz: not testing %s, this processor lacks %s\n", routine.name,
+                        routine.needs);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -35,12 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t blocks = (size - sizeof address) / vantrel::BLOCK_BYTES;
     std::vector<char> plain(blocks * vantrel::LINE_CHARS + 1, '\0');
     vantrel::format_blocks_plain(in, blocks, address, plain.data());
-    expect_same_as_plain(vantrel::format_blocks, in, blocks, address, plain);
-#ifdef VANTREL_HAS_VECTOR_PATH
-    if (vantrel::has_sse2())
-        expect_same_as_plain(vantrel::format_blocks_sse2, in, blocks, address, plain);
-    if (vantrel::has_avx2())
-        expect_same_as_plain(vantrel::format_blocks_avx2, in, blocks, address, plain);
-#endif
+    for (const vantrel::named_routine& routine : vantrel::block_routines())
+        if (routine.available())
+            expect_same_as_plain(routine.format, in, blocks, address, plain);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <random>
@@ -110,6 +111,24 @@ TEST(ListChecksums, MatchesBlockByBlockListingAcrossReadSizes)
     const bytes full(2 * kib64 + 121, 0xFF);
     for (const std::uint32_t address : {0xFFFFFFFFu, 0xFFFFFF85u})
         ASSERT_EQ(listing_of(full, address), block_by_block(full, address)) << std::hex << address;
+}
+
+// Past LONG_FILE_BYTES the reads grow; the addresses and bytes must run on
+// across the change, through a whole larger read and a short last one.
+TEST(ListChecksums, MatchesBlockByBlockListingWhereReadsGrow)
+{
+    bytes content(LONG_FILE_BYTES + LONG_READ_BYTES + 121);
+    for (std::size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<unsigned char>(i ^ i >> 11);
+    const std::uint32_t address = 0x12345678;
+    const std::string listing = listing_of(content, address);
+    const std::string expected = block_by_block(content, address);
+    // The first difference, not a diff of 33 MiB of text.
+    const auto [at, _] =
+        std::mismatch(listing.begin(), listing.end(), expected.begin(), expected.end());
+    EXPECT_EQ(listing.size(), expected.size());
+    EXPECT_EQ(at - listing.begin(), static_cast<std::ptrdiff_t>(listing.size()))
+        << "first difference in line " << std::count(listing.begin(), at, '\n') + 1;
 }
 
 #ifdef __GLIBC__

@@ -11,7 +11,8 @@ if [[ ${1:-} == all ]]; then
     packages+=(clang clang-format libclang-rt-dev
                g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386
                qemu-user g++-i686-linux-gnu g++-s390x-linux-gnu
-               dpkg-dev lintian strip-nondeterminism file unzip libbenchmark-dev hyperfine time)
+               dpkg-dev lintian strip-nondeterminism file unzip
+               libbenchmark-dev hyperfine time xxhash b3sum)
 fi
 
 # Where the kernel refuses 32-bit programs, wine's 32-bit loader runs under
