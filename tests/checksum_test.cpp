@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <ostream>
 #include <random>
 #include <string>
@@ -117,6 +119,22 @@ INSTANTIATE_TEST_SUITE_P(FormatBlocks, EveryRoutine, testing::ValuesIn(block_rou
                          [](const testing::TestParamInfo<named_routine>& info) {
                              return std::string(info.param.name);
                          });
+
+// The tests on emulated processors name the routine that each must get: the
+// fastest it has. A check that took a routine for available on a processor
+// without its instructions, or that never found one, would pick another.
+TEST(FormatBlocks, ChosenRoutineIsTheFastestTheProcessorHas)
+{
+    const char* expected = std::getenv("VANTREL_EXPECTED_ROUTINE");
+    if (expected == nullptr)
+        GTEST_SKIP() << "VANTREL_EXPECTED_ROUTINE names the routine on emulated processors";
+    const auto routines = block_routines();
+    const auto chosen = std::find_if(routines.begin(), routines.end(), [](const auto& routine) {
+        return routine.format == chosen_routine();
+    });
+    ASSERT_NE(chosen, routines.end());
+    EXPECT_STREQ(chosen->name, expected);
+}
 
 } // namespace
 } // namespace vantrel
