@@ -58,6 +58,9 @@ char* format_blocks(const unsigned char* in, std::size_t blocks, std::uint32_t a
     if (has_sse2())
         return format_blocks_sse2(in, blocks, address, out);
 #endif
+#ifdef VANTREL_HAS_SIMD128
+    return format_blocks_simd128(in, blocks, address, out);
+#endif
     return format_blocks_plain(in, blocks, address, out);
 }
 

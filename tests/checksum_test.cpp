@@ -52,7 +52,7 @@ TEST(GroupChecksum, AddressesApartByMultiplesOf0x1000AgreeAndEachByteHasItsWeigh
     }
 }
 
-#ifdef VANTREL_HAS_VECTOR_PATH
+#if defined(VANTREL_HAS_VECTOR_PATH) || defined(VANTREL_HAS_SIMD128)
 using routine = char* (*)(const unsigned char*, std::size_t, std::uint32_t, char*);
 
 // A vector routine must give the plain routine's text for any bytes and any
@@ -101,6 +101,15 @@ TEST(FormatBlocks, Avx2RoutineMatchesPlainRoutine)
     if (!has_avx2())
         GTEST_SKIP() << "this processor has no AVX2";
     expect_same_as_plain(format_blocks_avx2);
+#endif
+}
+
+TEST(FormatBlocks, Simd128RoutineMatchesPlainRoutine)
+{
+#ifndef VANTREL_HAS_SIMD128
+    GTEST_SKIP() << "not a WebAssembly build for SIMD128";
+#else
+    expect_same_as_plain(format_blocks_simd128);
 #endif
 }
 

@@ -1,0 +1,41 @@
+# The WebAssembly (WASI) build: vantrel.wasm with the plain block routine,
+# which every engine runs, and vantrel-simd128.wasm with the SIMD128 one,
+# which the page takes where the engine validates it. Both are made of the
+# same sources; only the instruction set differs.
+add_library(vantrel_listing_simd128 STATIC)
+get_target_property(listing_sources vantrel_listing SOURCES)
+target_sources(vantrel_listing_simd128 PRIVATE ${listing_sources} listing/format_blocks_simd128.cpp)
+target_include_directories(vantrel_listing_simd128 PUBLIC ${PROJECT_SOURCE_DIR})
+# Public, so that the tests of the routine are built for SIMD128 too.
+target_compile_options(vantrel_listing_simd128 PUBLIC -msimd128)
+
+add_library(vantrel_cli_simd128 STATIC)
+get_target_property(cli_sources vantrel_cli SOURCES)
+target_sources(vantrel_cli_simd128 PRIVATE ${cli_sources})
+target_link_libraries(vantrel_cli_simd128 PUBLIC vantrel_listing_simd128)
+
+add_executable(vantrel_simd128 cli/main.cpp)
+set_target_properties(vantrel_simd128 PROPERTIES OUTPUT_NAME vantrel-simd128)
+target_link_libraries(vantrel_simd128 PRIVATE vantrel_cli_simd128)
+foreach(target IN ITEMS vantrel_listing_simd128 vantrel_cli_simd128 vantrel_simd128)
+  target_compile_options(${target} PRIVATE -fno-exceptions)
+endforeach()
+
+# The page reads the start address with the tool's own code: both modules
+# export it, and the start of their heap, where the page puts the text.
+foreach(target IN ITEMS vantrel vantrel_simd128)
+  target_sources(${target} PRIVATE cli/wasm_exports.cpp)
+  target_link_options(${target} PRIVATE LINKER:--export=__heap_base)
+endforeach()
+
+# The block routines timed under Node.js (no Google Benchmark for wasm32):
+# tools/wasi-run build/wasm/format_blocks_timing.wasm, and -simd128.wasm.
+add_executable(format_blocks_timing EXCLUDE_FROM_ALL bench/format_blocks_timing.cpp)
+target_link_libraries(format_blocks_timing PRIVATE vantrel_listing)
+add_executable(format_blocks_timing_simd128 EXCLUDE_FROM_ALL bench/format_blocks_timing.cpp)
+set_target_properties(format_blocks_timing_simd128 PROPERTIES
+  OUTPUT_NAME format_blocks_timing-simd128)
+target_link_libraries(format_blocks_timing_simd128 PRIVATE vantrel_listing_simd128)
+foreach(target IN ITEMS format_blocks_timing format_blocks_timing_simd128)
+  target_compile_options(${target} PRIVATE -fno-exceptions)
+endforeach()
