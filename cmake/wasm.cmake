@@ -21,12 +21,23 @@ foreach(target IN ITEMS vantrel_listing_simd128 vantrel_cli_simd128 vantrel_simd
   target_compile_options(${target} PRIVATE -fno-exceptions)
 endforeach()
 
-# The page reads the start address with the tool's own code: both modules
-# export it, and the start of their heap, where the page puts the text.
+# The page reads the start address with the tool's own code, which both
+# modules export.
 foreach(target IN ITEMS vantrel vantrel_simd128)
   target_sources(${target} PRIVATE cli/wasm_exports.cpp)
-  target_link_options(${target} PRIVATE LINKER:--export=__heap_base)
 endforeach()
+
+# The page and both modules, as a static server or the web zip serves them.
+set(VANTREL_WEB_DIR ${PROJECT_BINARY_DIR}/web)
+set(web_sources index.html style.css main.js worker.js wasi.js compare.js)
+list(TRANSFORM web_sources PREPEND ${PROJECT_SOURCE_DIR}/web/)
+add_custom_target(web ALL
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${VANTREL_WEB_DIR}
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${web_sources} $<TARGET_FILE:vantrel>
+          $<TARGET_FILE:vantrel_simd128> ${VANTREL_WEB_DIR}
+  DEPENDS ${web_sources} vantrel vantrel_simd128
+  COMMENT "The page and its modules in ${VANTREL_WEB_DIR}"
+  VERBATIM)
 
 # The block routines timed under Node.js (no Google Benchmark for wasm32):
 # tools/wasi-run build/wasm/format_blocks_timing.wasm, and -simd128.wasm.
