@@ -50,3 +50,27 @@ target_link_libraries(format_blocks_timing_simd128 PRIVATE vantrel_listing_simd1
 foreach(target IN ITEMS format_blocks_timing format_blocks_timing_simd128)
   target_compile_options(${target} PRIVATE -fno-exceptions)
 endforeach()
+
+# vantrel-VERSION-web.zip: the page and both modules, to serve as they are,
+# and the license.
+# Its files are stamped with the source's date where SOURCE_DATE_EPOCH gives
+# one, which string(TIMESTAMP) takes, and listed in a fixed order.
+set(VANTREL_PACKAGE_DIR ${PROJECT_BINARY_DIR}/packages CACHE PATH "Where the web zip is made")
+string(TIMESTAMP web_zip_time "%Y-%m-%d %H:%M:%S" UTC)
+set(web_zip ${VANTREL_PACKAGE_DIR}/vantrel-${PROJECT_VERSION}-web.zip)
+set(web_zip_files index.html style.css main.js worker.js wasi.js compare.js vantrel.wasm
+                  vantrel-simd128.wasm LICENSE)
+list(TRANSFORM web_zip_files PREPEND vantrel-${PROJECT_VERSION}-web/)
+add_custom_target(web_zip
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${VANTREL_PACKAGE_DIR}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf zip-root
+  COMMAND ${CMAKE_COMMAND} -E make_directory zip-root
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${VANTREL_WEB_DIR} zip-root/vantrel-${PROJECT_VERSION}-web
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/LICENSE zip-root/vantrel-${PROJECT_VERSION}-web
+  COMMAND ${CMAKE_COMMAND} -E chdir zip-root
+          ${CMAKE_COMMAND} -E tar cf ${web_zip} --format=zip "--mtime=${web_zip_time} UTC"
+          ${web_zip_files}
+  DEPENDS web
+  WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
+  COMMENT "Making ${web_zip}"
+  VERBATIM)

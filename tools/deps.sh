@@ -2,7 +2,8 @@
 # Installs the Debian packages that building and testing need, when missing.
 # usage: tools/deps.sh [all]   (all: also clang, the Windows and Linux cross
 #                               compilers, wine, qemu, the packaging and the
-#                               benchmark tools)
+#                               benchmark tools, the WebAssembly libraries and
+#                               Chromium for the page's tests)
 set -euo pipefail
 
 packages=(cmake make g++ libgtest-dev googletest man-db groff-base)
@@ -10,7 +11,8 @@ if [[ ${1:-} == all ]]; then
     packages+=(clang clang-format libclang-rt-dev
                g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386
                qemu-user g++-i686-linux-gnu g++-s390x-linux-gnu
-               dpkg-dev lintian file unzip libbenchmark-dev hyperfine time)
+               dpkg-dev lintian file unzip libbenchmark-dev hyperfine time
+               wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32 lld chromium nodejs)
 fi
 
 missing=()
