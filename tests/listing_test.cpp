@@ -15,14 +15,18 @@ namespace {
 using bytes = std::vector<unsigned char>;
 
 // A file for a test's bytes, gone once closed. WASI has no tmpfile(): there
-// a file in the working directory is made and its name removed at once.
+// a new file in the working directory is made and its name removed at once;
+// "x" makes sure that no other test run, at the same time, has it too.
 std::FILE* scratch_file()
 {
 #ifdef __wasi__
-    const char* name = "listing_test.scratch";
-    std::FILE* file = std::fopen(name, "w+b");
-    std::remove(name);
-    return file;
+    for (int n = 0;; ++n) {
+        const std::string name = "listing_test.scratch." + std::to_string(n);
+        if (std::FILE* file = std::fopen(name.c_str(), "w+bx")) {
+            std::remove(name.c_str());
+            return file;
+        }
+    }
 #else
     return std::tmpfile();
 #endif
