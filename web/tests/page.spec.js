@@ -131,6 +131,15 @@ test('lists 256 MiB with the progress bar moving and the page answering', async 
     expect(slowest).toBeLessThan(2000);
     await expect(page.locator('#listing')).toHaveAttribute('data-state', 'done');
     console.log(await page.locator('#status').textContent());
+    // Shown: the first and the last lines, numbered as in the whole listing,
+    // whose last line is the empty one after 2^21 whole blocks.
+    await expect(page.locator('#listing .line').first()).toHaveAttribute('data-n', '1');
+    await expect(page.locator('#listing .line').last()).toHaveAttribute('data-n', String(2 ** 21 + 1));
+    await expect(page.locator('#listing .line').last()).toHaveText('\n');
     const { bytes } = await downloaded(page);
-    expect(sha256(bytes)).toBe(sha256(nativeListing('0', path)));
+    const expected = nativeListing('0', path);
+    expect(sha256(bytes)).toBe(sha256(expected));
+    const tail = await page.locator('#listing .line').evaluateAll((lines) =>
+        lines.slice(-3).map((line) => line.textContent).join(''));
+    expect(tail).toBe(expected.subarray(expected.length - 2 * 65 - 1).toString('latin1'));
 });
