@@ -77,3 +77,5 @@ if(VANTREL_WINDOWS_PACKAGES AND NOT WIN32)
                       -B ${CPACK_PACKAGE_DIRECTORY})
   endforeach()
 endif()
+
+include(${CMAKE_CURRENT_LIST_DIR}/web-package.cmake)

@@ -15,6 +15,24 @@ namespace {
 
 using bytes = std::vector<unsigned char>;
 
+// A file for a test's bytes, gone once closed. WASI has no tmpfile(): there
+// a new file in the working directory is made and its name removed at once;
+// "x" makes sure that no other test run, at the same time, has it too.
+std::FILE* scratch_file()
+{
+#ifdef __wasi__
+    for (int n = 0;; ++n) {
+        const std::string name = "listing_test.scratch." + std::to_string(n);
+        if (std::FILE* file = std::fopen(name.c_str(), "w+bx")) {
+            std::remove(name.c_str());
+            return file;
+        }
+    }
+#else
+    return std::tmpfile();
+#endif
+}
+
 std::string read_back(std::FILE* file)
 {
     std::string text;
@@ -26,8 +44,8 @@ std::string read_back(std::FILE* file)
 
 std::string listing_of(const bytes& content, std::uint32_t address)
 {
-    std::FILE* in = std::tmpfile();
-    std::FILE* out = std::tmpfile();
+    std::FILE* in = scratch_file();
+    std::FILE* out = scratch_file();
     if (!content.empty())
         std::fwrite(content.data(), 1, content.size(), in);
     std::rewind(in);
@@ -169,7 +187,7 @@ TEST(ListChecksums, ReadFailureKeepsOnlyWholeLines)
     for (std::size_t good : delivered) {
         failing_source source{good};
         std::FILE* in = fopencookie(&source, "rb", {read_then_fail, nullptr, nullptr, nullptr});
-        std::FILE* out = std::tmpfile();
+        std::FILE* out = scratch_file();
         EXPECT_EQ(list_checksums(in, 0, out), listing_status::read_failed);
         const std::string text = read_back(out);
         const std::size_t whole = good / BLOCK_BYTES;
@@ -194,7 +212,7 @@ TEST(ListChecksums, WriteFailureIsReported)
         std::size_t room;
         bool buffered;
     } cases[] = {{0, false}, {5000, true}};
-    std::FILE* in = std::tmpfile();
+    std::FILE* in = scratch_file();
     const bytes content(300000, 7);
     std::fwrite(content.data(), 1, content.size(), in);
     for (const auto& c : cases) {

@@ -2,7 +2,8 @@
 # Installs the Debian packages that building and testing need, when missing.
 # usage: tools/deps.sh [all]   (all: also clang, the Windows and Linux cross
 #                               compilers, wine, qemu, the packaging and the
-#                               benchmark tools)
+#                               benchmark tools, the WebAssembly libraries and
+#                               Chromium for the page's tests)
 # Run it as root, or as a user who may use sudo.
 set -euo pipefail
 
@@ -12,7 +13,8 @@ if [[ ${1:-} == all ]]; then
                g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386
                qemu-user g++-i686-linux-gnu g++-s390x-linux-gnu
                dpkg-dev lintian strip-nondeterminism file unzip
-               libbenchmark-dev hyperfine time xxhash b3sum)
+               libbenchmark-dev hyperfine time xxhash b3sum
+               wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32 lld chromium nodejs)
 fi
 
 # Where the kernel refuses 32-bit programs, wine's 32-bit loader runs under
