@@ -2,7 +2,8 @@
 # Checks the packages that `cmake --workflow --preset package` made: lintian
 # finds no error or warning in the .deb and no missing hardening, which
 # installs, lists a file, has its manual page found, and removes again; each
-# zip holds the program, the README and the license; SHA256SUMS lists every
+# Windows zip holds the program, the README and the license, the web zip the
+# page, its modules and the license; SHA256SUMS lists every
 # package and matches it; no binary holds the path it was built in. Then the
 # packages are made once more from a fresh clone of the commit, in another
 # folder, later and with another umask, and must come out byte for byte the
@@ -47,6 +48,18 @@ for zip in "$dir"/vantrel-*-win32.zip "$dir"/vantrel-*-win64.zip; do
     unzip -q "$zip" "$top/vantrel.exe" -d "$tmp"
     binaries+=("$tmp/$top/vantrel.exe")
 done
+# The page: its files, both modules and the license.
+web_zip=$(echo "$dir"/vantrel-*-web.zip)
+top=$(basename "$web_zip" .zip)
+contents=$(unzip -Z1 "$web_zip" | sort)
+expected=$(printf "$top/%s\n" LICENSE compare.js index.html main.js style.css vantrel-simd128.wasm \
+    vantrel.wasm wasi.js worker.js | sort)
+[[ $contents == "$expected" ]] || {
+    echo "$web_zip holds: $contents"
+    exit 1
+}
+unzip -q "$web_zip" "$top/vantrel.wasm" "$top/vantrel-simd128.wasm" -d "$tmp"
+binaries+=("$tmp/$top/vantrel.wasm" "$tmp/$top/vantrel-simd128.wasm")
 for binary in "${binaries[@]}"; do
     ! strings -a "$binary" | grep -F -e "$root" -e "$dir" || {
         echo "${binary#"$tmp"/} holds a path of the build"
