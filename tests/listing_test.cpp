@@ -3,12 +3,17 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "listing/checksum.hpp"
 #include "listing/list_checksums.hpp"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace vantrel {
 namespace {
@@ -17,8 +22,11 @@ using bytes = std::vector<unsigned char>;
 
 // A file for a test's bytes, gone once closed. WASI has no tmpfile(): there
 // a new file in the working directory is made and its name removed at once;
-// "x" makes sure that no other test run, at the same time, has it too.
-std::FILE* scratch_file()
+// "x" makes sure that no other test run, at the same time, has it too. The
+// Windows C runtime's tmpfile() fails now and then when two test programs
+// run side by side; there the system makes a unique name in its temporary
+// folder, and "D" deletes the file once closed.
+std::FILE* make_scratch_file()
 {
 #ifdef __wasi__
     for (int n = 0;; ++n) {
@@ -28,9 +36,25 @@ std::FILE* scratch_file()
             return file;
         }
     }
+#elif defined(_WIN32)
+    wchar_t folder[MAX_PATH + 1];
+    wchar_t name[MAX_PATH + 1];
+    if (GetTempPathW(MAX_PATH + 1, folder) == 0 || GetTempFileNameW(folder, L"vtl", 0, name) == 0)
+        return nullptr;
+    return _wfopen(name, L"w+bD");
 #else
     return std::tmpfile();
 #endif
+}
+
+std::FILE* scratch_file()
+{
+    std::FILE* file = make_scratch_file();
+    if (file == nullptr) {
+        std::fputs("cannot make a scratch file\n", stderr);
+        std::abort();
+    }
+    return file;
 }
 
 std::string read_back(std::FILE* file)
