@@ -159,6 +159,13 @@ TEST(ListChecksums, MatchesBlockByBlockListingAcrossReadSizes)
 // across the change, through a whole larger read and a short last one.
 TEST(ListChecksums, MatchesBlockByBlockListingWhereReadsGrow)
 {
+#ifdef __wasi__
+    // Seen with Node.js 20: after file writes from tens of megabytes of a
+    // module's memory, the process crashes as it exits, the test passed. The
+    // tool's own memory stays small; the 4 GiB end-to-end case lists through
+    // the larger reads there.
+    GTEST_SKIP() << "Node.js's WASI crashes at exit after this test's large writes";
+#endif
     bytes content(LONG_FILE_BYTES + LONG_READ_BYTES + 121);
     for (std::size_t i = 0; i < content.size(); ++i)
         content[i] = static_cast<unsigned char>(i ^ i >> 11);
