@@ -59,32 +59,46 @@ constexpr __mmask64 DIGIT_BYTES = 0x7777777777777777;
 
 } // namespace
 
-// The 16 checksums of a block in 32-bit lanes: multiply-adds of the bytes by
-// their weights, each of the two halves four weighted bytes to a lane. The
-// text takes one shift per digit: a digit reads the 4 bits of its value that
-// a byte shift left in the low bits of its byte, and a lookup in a table of
-// the 16 digits, repeated, needs no masking of the bits above them.
+// Group sums by dot products, without moving the bytes first: each group's
+// two halves are summed in the two 32-bit lanes of its 64-bit lane, its
+// address added to the first, and the lanes of a pair added by a shift. One
+// move then gathers the 16 first lanes in file order. The text takes one
+// shift per digit: a digit reads the 4 bits of its value that a byte shift
+// left in the low bits of its byte, and a lookup in a table of the 16
+// digits, repeated, needs no masking of the bits above them.
 VANTREL_AVX512VBMI char* format_blocks_avx512vbmi(const unsigned char* in, std::size_t blocks,
                                                   std::uint32_t address, char* out)
 {
-    const __m512i first_weights = _mm512_set1_epi32(FIRST_WEIGHTS);
-    const __m512i second_weights = _mm512_set1_epi32(SECOND_WEIGHTS);
+    const __m512i weights = _mm512_set1_epi64(static_cast<long long>(
+        static_cast<unsigned long long>(SECOND_WEIGHTS) << 32 | FIRST_WEIGHTS));
+    const __m512i first_lanes = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, //
+                                                  16, 18, 20, 22, 24, 26, 28, 30);
     // Per 64-bit pair of values: bits 8, 4 and 0 of the first, a byte left
     // for the space, then the same of the second.
     const __m512i digit_shifts = _mm512_set1_epi64(0x0020242800000408);
     const __m512i hex = _mm512_broadcast_i32x4(_mm_setr_epi8(
         '0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 'A', 'B', 'C', 'D', 'E', 'F'));
     const __m512i spaces = _mm512_set1_epi8(' ');
-    const __m512i block_step = _mm512_set1_epi32(static_cast<int>(BLOCK_BYTES));
-    __m512i addresses = group_addresses(address);
+    // The addresses of groups 0-7 and 8-15 in the first lane of each pair,
+    // zero in the second; a 32-bit step leaves the second lanes zero.
+    const __m512i block_step = _mm512_set1_epi64(static_cast<long long>(BLOCK_BYTES));
+    const __m512i offsets = _mm512_setr_epi64(0, 8, 16, 24, 32, 40, 48, 56);
+    __m512i first_addresses =
+        _mm512_add_epi32(_mm512_set1_epi64(static_cast<long long>(address)), offsets);
+    __m512i second_addresses =
+        _mm512_add_epi32(first_addresses, _mm512_set1_epi64(static_cast<long long>(64)));
     for (std::size_t b = 0; b < blocks; ++b) {
-        const group_halves halves = split_groups(in);
-        __m512i values = _mm512_dpbusd_epi32(addresses, halves.first, first_weights);
-        values = _mm512_dpbusd_epi32(values, halves.second, second_weights);
+        __m512i first = _mm512_dpbusd_epi32(first_addresses, _mm512_loadu_si512(in), weights);
+        __m512i second =
+            _mm512_dpbusd_epi32(second_addresses, _mm512_loadu_si512(in + 64), weights);
+        first = _mm512_add_epi32(first, _mm512_srli_epi64(first, 32));
+        second = _mm512_add_epi32(second, _mm512_srli_epi64(second, 32));
+        const __m512i values = _mm512_permutex2var_epi32(first, first_lanes, second);
         const __m512i digits = _mm512_multishift_epi64_epi8(digit_shifts, values);
         _mm512_storeu_si512(out, _mm512_mask_permutexvar_epi8(spaces, DIGIT_BYTES, digits, hex));
         out[64] = '\n';
-        addresses = _mm512_add_epi32(addresses, block_step);
+        first_addresses = _mm512_add_epi32(first_addresses, block_step);
+        second_addresses = _mm512_add_epi32(second_addresses, block_step);
         in += BLOCK_BYTES;
         out += LINE_CHARS;
     }

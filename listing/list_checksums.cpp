@@ -6,12 +6,22 @@
 
 #include "listing/checksum.hpp"
 #include "listing/format_blocks.hpp"
+#include "listing/long_file_memory.hpp"
 
 namespace vantrel {
 namespace {
 
-constexpr std::size_t CHUNK_BLOCKS = LONG_READ_BYTES / BLOCK_BYTES;
-constexpr std::size_t CHUNK_TEXT = (CHUNK_BLOCKS + 1) * LINE_CHARS;
+#ifndef LONG_TEXT_CHUNKS
+#define LONG_TEXT_CHUNKS 5
+#endif
+
+// The text of `bytes` of input, the line of a part block at the end included.
+constexpr std::size_t text_bytes(std::size_t bytes)
+{
+    return (bytes / BLOCK_BYTES + 1) * LINE_CHARS;
+}
+
+static_assert(LONG_READ_BYTES + text_bytes(LONG_READ_BYTES) <= LONG_MEMORY_BYTES);
 
 // The line of a last block that the file covers only in part (`count` bytes,
 // 0 to BLOCK_BYTES - 1): every group it touches, the missing bytes taken as
@@ -34,43 +44,56 @@ bool write_all(const char* text, std::size_t size, std::FILE* out)
     return std::fwrite(text, 1, size, out) == size && std::ferror(out) == 0;
 }
 
+// Where a chunk is read to, and its text made.
+struct chunk_buffers {
+    unsigned char* input;
+    std::size_t size;
+    char* text;
+};
+
 } // namespace
 
 listing_status list_checksums(std::FILE* in, std::uint32_t start_address, std::FILE* out)
 {
-    // Static, not on the stack: three quarters of a megabyte would not fit
-    // in the smallest stacks a process may start with, and static storage
-    // cannot fail to be had at run time. Pages never read into are never
-    // touched, so a short file costs no more memory than before.
-    alignas(4096) static std::array<unsigned char, LONG_READ_BYTES> input;
-    static std::array<char, CHUNK_TEXT> text;
+    // Static, not on the stack: they would not fit in the smallest stacks a
+    // process may start with, and static storage cannot fail to be had at
+    // run time. Pages never read into are never touched, so a short file
+    // costs no more memory than its length.
+    alignas(4096) static std::array<unsigned char, FIRST_READ_BYTES> first_input;
+    static std::array<char, text_bytes(FIRST_READ_BYTES)> first_text;
+    chunk_buffers buffers{first_input.data(), first_input.size(), first_text.data()};
+    long_memory memory;
+    bool proved_long = false;
     const block_routine format = chosen_routine();
     std::uint32_t address = start_address;
-    std::size_t read_size = FIRST_READ_BYTES;
-    std::uint64_t bytes_read = 0;
     for (;;) {
         // fread stops short only at the end of the file or on an error, so
         // short reads from pipes and terminals are not taken for the end.
-        const std::size_t count = std::fread(input.data(), 1, read_size, in);
+        const std::size_t count = std::fread(buffers.input, 1, buffers.size, in);
         const bool failed = std::ferror(in) != 0;
-        const bool last = count < read_size;
+        const bool last = count < buffers.size;
         const std::size_t blocks = count / BLOCK_BYTES;
-        char* end = format(input.data(), blocks, address, text.data());
+        char* end = format(buffers.input, blocks, address, buffers.text);
         address += static_cast<std::uint32_t>(blocks * BLOCK_BYTES);
         // After a failed read the torn block is not listed: its line would
         // be wrong.
         if (last && !failed)
-            end = format_last_line(input.data() + blocks * BLOCK_BYTES, count % BLOCK_BYTES,
+            end = format_last_line(buffers.input + blocks * BLOCK_BYTES, count % BLOCK_BYTES,
                                    address, end);
-        if (!write_all(text.data(), static_cast<std::size_t>(end - text.data()), out))
+        if (!write_all(buffers.text, static_cast<std::size_t>(end - buffers.text), out))
             return listing_status::write_failed;
         if (failed)
             return listing_status::read_failed;
         if (last)
             return listing_status::complete;
-        bytes_read += count;
-        if (bytes_read >= LONG_FILE_BYTES)
-            read_size = LONG_READ_BYTES;
+        if (!proved_long) {
+            // The first read was full: the file is longer than it.
+            proved_long = true;
+            memory = long_file_memory();
+            if (memory)
+                buffers = {memory.get(), LONG_READ_BYTES,
+                           reinterpret_cast<char*>(memory.get() + LONG_READ_BYTES)};
+        }
     }
 }
 

@@ -160,6 +160,20 @@ small_stack)
     (ulimit -s 64 && exec "${tool[@]}" 0 "$tmp/random.bin" >"$tmp/out" 2>"$tmp/err")
     check_run $? 0 "$(<"$tmp/roomy.lst")"$'\n' "a 64 KiB stack"
     ;;
+scarce_memory)
+    # Where no memory can be had for a long file's larger reads, the listing
+    # goes on in the small buffers it started with.
+    head -c 3000001 /dev/urandom >"$tmp/random.bin"
+    "${tool[@]}" 0 "$tmp/random.bin" >"$tmp/roomy.lst"
+    # The least address space in which a short file lists, in steps of 256
+    # KiB; the larger reads need 2 MiB more.
+    for ((kib = 2048; kib < 65536; kib += 256)); do
+        (ulimit -v $kib && exec "${tool[@]}" 0 "$tmp/part.bin" >/dev/null 2>&1) && break
+    done
+    ((kib < 65536)) || fail "no address space limit let the tool start"
+    (ulimit -v $((kib + 256)) && exec "${tool[@]}" 0 "$tmp/random.bin" >"$tmp/out" 2>"$tmp/err")
+    check_run $? 0 "$(<"$tmp/roomy.lst")"$'\n' "$((kib + 256)) KiB of address space"
+    ;;
 needs_only_libc)
     needed=$(readelf -d "${tool[-1]}" | grep NEEDED)
     [[ -n $needed ]] || fail "no libraries needed: not a dynamic executable?"
