@@ -20,8 +20,8 @@ const STDERR = 2;
 const PREOPEN_FD = 3;
 const PREOPEN_NAME = '.';
 const FILE_FD = 4;
-// The tool asks for 128 KiB at a time; slices this large keep the number of
-// reads of the File low without holding much of it.
+// The tool asks for 32 KiB, then 512 KiB at a time; slices this large keep
+// the number of reads of the File low without holding much of it.
 const SLICE_BYTES = 16 * 1024 * 1024;
 
 // Thrown by proc_exit to leave the module; caught by run_command.
