@@ -11,17 +11,14 @@
 namespace vantrel {
 namespace {
 
-#ifndef LONG_TEXT_CHUNKS
-#define LONG_TEXT_CHUNKS 5
-#endif
-
 // The text of `bytes` of input, the line of a part block at the end included.
 constexpr std::size_t text_bytes(std::size_t bytes)
 {
     return (bytes / BLOCK_BYTES + 1) * LINE_CHARS;
 }
 
-static_assert(LONG_READ_BYTES + text_bytes(LONG_READ_BYTES) <= LONG_MEMORY_BYTES);
+// The memory of a long file: one chunk and its text.
+constexpr std::size_t LONG_MEMORY_BYTES = LONG_READ_BYTES + text_bytes(LONG_READ_BYTES);
 
 // The line of a last block that the file covers only in part (`count` bytes,
 // 0 to BLOCK_BYTES - 1): every group it touches, the missing bytes taken as
@@ -58,7 +55,7 @@ listing_status list_checksums(std::FILE* in, std::uint32_t start_address, std::F
     // Static, not on the stack: they would not fit in the smallest stacks a
     // process may start with, and static storage cannot fail to be had at
     // run time. Pages never read into are never touched, so a short file
-    // costs no more memory than its length.
+    // costs only the pages its bytes and its text fill.
     alignas(4096) static std::array<unsigned char, FIRST_READ_BYTES> first_input;
     static std::array<char, text_bytes(FIRST_READ_BYTES)> first_text;
     chunk_buffers buffers{first_input.data(), first_input.size(), first_text.data()};
@@ -87,9 +84,9 @@ listing_status list_checksums(std::FILE* in, std::uint32_t start_address, std::F
         if (last)
             return listing_status::complete;
         if (!proved_long) {
-            // The first read was full: the file is longer than it.
+            // The first read was full: the file may go on.
             proved_long = true;
-            memory = long_file_memory();
+            memory = long_file_memory(LONG_MEMORY_BYTES);
             if (memory)
                 buffers = {memory.get(), LONG_READ_BYTES,
                            reinterpret_cast<char*>(memory.get() + LONG_READ_BYTES)};

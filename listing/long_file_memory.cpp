@@ -4,45 +4,31 @@
 
 #ifdef __linux__
 #include <sys/mman.h>
-#elif defined(_WIN32)
-#include <malloc.h>
 #endif
 
 namespace vantrel {
-namespace {
-
-// The C library's own, not operator new: its nothrow form would bring the
-// C++ runtime's exception handling into a tool that has none. The Windows C
-// runtime has no aligned_alloc.
-unsigned char* allocate_aligned(std::size_t bytes)
-{
-#ifdef _WIN32
-    return static_cast<unsigned char*>(_aligned_malloc(bytes, bytes));
-#else
-    return static_cast<unsigned char*>(std::aligned_alloc(bytes, bytes));
-#endif
-}
-
-} // namespace
 
 void free_long_memory::operator()(unsigned char* memory) const
 {
-#ifdef _WIN32
-    _aligned_free(memory);
-#else
     std::free(memory);
-#endif
 }
 
-long_memory long_file_memory()
+// The C library's own allocation, not operator new: its nothrow form would
+// bring the C++ runtime's exception handling into a tool that has none.
+long_memory long_file_memory(std::size_t bytes)
 {
-    long_memory memory(allocate_aligned(LONG_MEMORY_BYTES));
 #ifdef __linux__
+    // A huge page only backs memory that covers it whole, aligned.
+    constexpr std::size_t huge_page = std::size_t{2} << 20;
+    bytes = (bytes + huge_page - 1) / huge_page * huge_page;
+    long_memory memory(static_cast<unsigned char*>(std::aligned_alloc(huge_page, bytes)));
     // Only a hint: where huge pages are off, the pages come one by one.
     if (memory)
-        ::madvise(memory.get(), LONG_MEMORY_BYTES, MADV_HUGEPAGE);
-#endif
+        ::madvise(memory.get(), bytes, MADV_HUGEPAGE);
     return memory;
+#else
+    return long_memory(static_cast<unsigned char*>(std::malloc(bytes)));
+#endif
 }
 
 } // namespace vantrel

@@ -167,7 +167,7 @@ scarce_memory)
     head -c 3000001 /dev/urandom >"$tmp/random.bin"
     "${tool[@]}" 0 "$tmp/random.bin" >"$tmp/roomy.lst"
     # The least address space in which a short file lists, in steps of 256
-    # KiB; the larger reads need 2 MiB more.
+    # KiB; the larger reads need a huge page's worth more, and aligned.
     for ((kib = 2048; kib < 65536; kib += 256)); do
         (ulimit -v $kib && exec "${tool[@]}" 0 "$tmp/part.bin" >/dev/null 2>&1) && break
     done

@@ -140,8 +140,13 @@ TEST(ListChecksums, MatchesBlockByBlockListingAcrossReadSizes)
 {
     std::mt19937 random(3);
     const std::size_t kib64 = 65536;
-    for (std::size_t length : {kib64 - 1, kib64, kib64 + 1, 2 * kib64 + 121, 3 * kib64 + 128,
-                               5 * kib64 + 1000, 6 * kib64 + 7}) {
+    // Lengths on and beside the read sizes too, where the read after a full
+    // one finds nothing.
+    constexpr std::size_t first = FIRST_READ_BYTES;
+    for (std::size_t length :
+         {first - 1, first, first + 1, first + LONG_READ_BYTES - 1, first + LONG_READ_BYTES,
+          first + LONG_READ_BYTES + 1, kib64 - 1, kib64, kib64 + 1, 2 * kib64 + 121,
+          3 * kib64 + 128, 5 * kib64 + 1000, 6 * kib64 + 7}) {
         bytes content(length);
         for (auto& b : content)
             b = static_cast<unsigned char>(random());
