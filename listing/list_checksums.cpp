@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <optional>
 
 #include "listing/checksum.hpp"
 #include "listing/format_blocks.hpp"
@@ -41,12 +42,50 @@ bool write_all(const char* text, std::size_t size, std::FILE* out)
     return std::fwrite(text, 1, size, out) == size && std::ferror(out) == 0;
 }
 
-// Where a chunk is read to, and its text made.
-struct chunk_buffers {
-    unsigned char* input;
-    std::size_t size;
-    char* text;
+// One read of up to `size` bytes. fread stops short only at the end of the
+// file or on an error, so short reads from pipes and terminals are not taken
+// for the end.
+struct chunk {
+    const unsigned char* bytes;
+    std::size_t count;
+    bool last;
+    bool failed;
 };
+
+chunk read_chunk(std::FILE* in, unsigned char* into, std::size_t size)
+{
+    const std::size_t count = std::fread(into, 1, size, in);
+    return {into, count, count < size, std::ferror(in) != 0};
+}
+
+// What carries on from chunk to chunk.
+struct running_listing {
+    block_routine format;
+    std::uint32_t address;
+    std::FILE* out;
+};
+
+// Lists a chunk's whole blocks, and at the end of the file its part block,
+// in one write of `text`. Returns how the listing ended, or nothing while
+// the file goes on.
+std::optional<listing_status> list_chunk(const chunk& c, running_listing& listing, char* text)
+{
+    const std::size_t blocks = c.count / BLOCK_BYTES;
+    char* end = listing.format(c.bytes, blocks, listing.address, text);
+    listing.address += static_cast<std::uint32_t>(blocks * BLOCK_BYTES);
+    // After a failed read the torn block is not listed: its line would be
+    // wrong.
+    if (c.last && !c.failed)
+        end = format_last_line(c.bytes + blocks * BLOCK_BYTES, c.count % BLOCK_BYTES,
+                               listing.address, end);
+    if (!write_all(text, static_cast<std::size_t>(end - text), listing.out))
+        return listing_status::write_failed;
+    if (c.failed)
+        return listing_status::read_failed;
+    if (c.last)
+        return listing_status::complete;
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -58,40 +97,20 @@ listing_status list_checksums(std::FILE* in, std::uint32_t start_address, std::F
     // costs only the pages its bytes and its text fill.
     alignas(4096) static std::array<unsigned char, FIRST_READ_BYTES> first_input;
     static std::array<char, text_bytes(FIRST_READ_BYTES)> first_text;
-    chunk_buffers buffers{first_input.data(), first_input.size(), first_text.data()};
-    long_memory memory;
-    bool proved_long = false;
-    const block_routine format = chosen_routine();
-    std::uint32_t address = start_address;
-    for (;;) {
-        // fread stops short only at the end of the file or on an error, so
-        // short reads from pipes and terminals are not taken for the end.
-        const std::size_t count = std::fread(buffers.input, 1, buffers.size, in);
-        const bool failed = std::ferror(in) != 0;
-        const bool last = count < buffers.size;
-        const std::size_t blocks = count / BLOCK_BYTES;
-        char* end = format(buffers.input, blocks, address, buffers.text);
-        address += static_cast<std::uint32_t>(blocks * BLOCK_BYTES);
-        // After a failed read the torn block is not listed: its line would
-        // be wrong.
-        if (last && !failed)
-            end = format_last_line(buffers.input + blocks * BLOCK_BYTES, count % BLOCK_BYTES,
-                                   address, end);
-        if (!write_all(buffers.text, static_cast<std::size_t>(end - buffers.text), out))
-            return listing_status::write_failed;
-        if (failed)
-            return listing_status::read_failed;
-        if (last)
-            return listing_status::complete;
-        if (!proved_long) {
-            // The first read was full: the file may go on.
-            proved_long = true;
-            memory = long_file_memory(LONG_MEMORY_BYTES);
-            if (memory)
-                buffers = {memory.get(), LONG_READ_BYTES,
-                           reinterpret_cast<char*>(memory.get() + LONG_READ_BYTES)};
-        }
-    }
+    running_listing listing{chosen_routine(), start_address, out};
+    if (const auto end = list_chunk(read_chunk(in, first_input.data(), first_input.size()), listing,
+                                    first_text.data()))
+        return *end;
+    // The first read was full, so the file may go on: in the memory of a
+    // long file where there is some, else in the first buffers.
+    const long_memory memory = long_file_memory(LONG_MEMORY_BYTES);
+    unsigned char* input = memory ? memory.get() : first_input.data();
+    const std::size_t size = memory ? LONG_READ_BYTES : first_input.size();
+    char* text =
+        memory ? reinterpret_cast<char*>(memory.get() + LONG_READ_BYTES) : first_text.data();
+    for (;;)
+        if (const auto end = list_chunk(read_chunk(in, input, size), listing, text))
+            return *end;
 }
 
 } // namespace vantrel
