@@ -80,7 +80,10 @@ void expect_same_as_plain(block_routine format)
             b = round % 4 < 2 ? fill : static_cast<unsigned char>(random());
         const std::uint32_t address = round < 8 ? 0xFFFFFFFF - static_cast<std::uint32_t>(round)
                                                 : static_cast<std::uint32_t>(random());
-        const std::size_t count = 1 + static_cast<std::size_t>(random()) % blocks;
+        // Every count up to a dozen first: a routine that works some blocks
+        // ahead has its own start and end for each count below a few.
+        const std::size_t count = round < 12 ? static_cast<std::size_t>(round)
+                                             : 1 + static_cast<std::size_t>(random()) % blocks;
         const unsigned char* in = input.data() + static_cast<std::size_t>(round) % slack;
         const std::size_t text_at = static_cast<std::size_t>(round) * 7 % slack;
         vector.assign(vector.size(), '!');
