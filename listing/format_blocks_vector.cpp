@@ -100,6 +100,9 @@ VANTREL_AVX_VNNI inline __m256i partial_sums_avx_vnni(__m256i groups)
     return _mm256_dpbusd_avx_epi32(_mm256_setzero_si256(), groups, group_weights());
 }
 
+// The two above are inlined too, but only once the loop that calls them is
+// inside its routine: marked always_inline, the VNNI one would be refused
+// by block_sums, which takes no more than AVX2.
 using partial_sums_routine = __m256i (*)(__m256i);
 
 // The 16 sums of the block at `in` in 16-bit lanes: each round packs the
@@ -130,7 +133,7 @@ VANTREL_AVX2 void store_line(__m256i sums, __m256i addresses, char* out)
     const __m256i order = _mm256_setr_epi32(0, 4, 2, 6, 1, 5, 3, 7);
     const __m256i low_nibbles = _mm256_set1_epi16(0x0F0F);
     // clang-format off
-    // Swaps the bytes of each 16-bit lane: 0x0abc becomes 0xbc0a, whose
+    // Swaps the bytes of each 16-bit lane: 0xzabc becomes 0xbcza, whose
     // nibbles a and c, masked, are the first and third digit, and whose top
     // nibble, shifted down, is the second with nothing above it.
     const __m256i swap_bytes = _mm256_setr_epi8(1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14,
@@ -154,7 +157,7 @@ VANTREL_AVX2 void store_line(__m256i sums, __m256i addresses, char* out)
 }
 
 // The group addresses of the first block in the order of the sums after
-// store_line's move, and their step from block to block.
+// store_line's move.
 VANTREL_AVX2 __m256i first_addresses(std::uint32_t address)
 {
     const __m256i offsets = _mm256_setr_epi16(0, 8, 16, 24, 64, 72, 80, 88, //
@@ -175,12 +178,15 @@ VANTREL_AVX2 VANTREL_INLINED char* format_blocks_ahead(const unsigned char* in, 
 {
     const __m256i block_step = _mm256_set1_epi16(static_cast<short>(BLOCK_BYTES));
     __m256i addresses = first_addresses(address);
+    // Every loop over the sums has a fixed count, so that each sum has a
+    // fixed place, which in the main loop is a register.
     __m256i sums[SUMS_AHEAD];
-    const std::size_t started = blocks < SUMS_AHEAD ? blocks : SUMS_AHEAD;
-    for (std::size_t i = 0; i < started; ++i)
-        sums[i] = block_sums<partial_sums>(in + i * BLOCK_BYTES);
+    for (std::size_t i = 0; i < SUMS_AHEAD; ++i)
+        if (i < blocks)
+            sums[i] = block_sums<partial_sums>(in + i * BLOCK_BYTES);
     std::size_t b = 0;
     for (; b + SUMS_AHEAD < blocks; ++b) {
+        // The next sums come first in the code as well, to be started first.
         const __m256i line_sums = sums[0];
         for (std::size_t i = 0; i + 1 < SUMS_AHEAD; ++i)
             sums[i] = sums[i + 1];
@@ -190,7 +196,9 @@ VANTREL_AVX2 VANTREL_INLINED char* format_blocks_ahead(const unsigned char* in, 
         out += LINE_CHARS;
     }
     // The last blocks, whose sums are all started.
-    for (std::size_t i = 0; b < blocks; ++b, ++i) {
+    for (std::size_t i = 0; i < SUMS_AHEAD; ++i, ++b) {
+        if (b == blocks)
+            break;
         store_line(sums[i], addresses, out);
         addresses = _mm256_add_epi16(addresses, block_step);
         out += LINE_CHARS;

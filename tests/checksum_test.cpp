@@ -84,7 +84,11 @@ void expect_same_as_plain(block_routine format)
         // ahead has its own start and end for each count below a few.
         const std::size_t count = round < 12 ? static_cast<std::size_t>(round)
                                              : 1 + static_cast<std::size_t>(random()) % blocks;
-        const unsigned char* in = input.data() + static_cast<std::size_t>(round) % slack;
+        // The short counts end at the end of the input, where a read past
+        // the last block is out of bounds (and a sanitizer says so).
+        const unsigned char* in = round < 12
+                                      ? input.data() + input.size() - count * BLOCK_BYTES
+                                      : input.data() + static_cast<std::size_t>(round) % slack;
         const std::size_t text_at = static_cast<std::size_t>(round) * 7 % slack;
         vector.assign(vector.size(), '!');
         char* plain_end = format_blocks_plain(in, count, address, plain.data());
