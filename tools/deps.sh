@@ -2,9 +2,17 @@
 # Installs the Debian packages that building and testing need, when missing.
 # usage: tools/deps.sh [all]   (all: also clang, the Windows and Linux cross
 #                               compilers, wine, qemu, the packaging and the
-#                               benchmark tools, the WebAssembly libraries and
-#                               Chromium for the page's tests)
+#                               benchmark tools, the WebAssembly libraries,
+#                               Node.js, npm and Chromium for the page)
 # Run it as root, or as a user who may use sudo.
+#
+# A mirror can serve a broken index for hours ("Mirror sync in progress?"):
+# a failed update is tried again, then the lists that could be fetched are
+# used, and apt-get install decides whether what is needed can be had. When
+# the i386 index of a suite is the broken one, the i386 twins of some amd64
+# libraries exist only at older versions, and wine's 32-bit packages, which
+# need both at one version, cannot be installed; then both are installed at
+# the newest version that both architectures have, and the script says which.
 set -euo pipefail
 
 packages=(cmake make g++ libgtest-dev googletest man-db groff-base)
@@ -12,9 +20,13 @@ if [[ ${1:-} == all ]]; then
     packages+=(clang clang-format libclang-rt-dev
                g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386
                qemu-user g++-i686-linux-gnu g++-s390x-linux-gnu
+               g++-aarch64-linux-gnu g++-arm-linux-gnueabihf
                dpkg-dev lintian strip-nondeterminism file unzip
                libbenchmark-dev hyperfine time xxhash b3sum
-               wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32 lld chromium nodejs)
+               wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32 lld
+               chromium nodejs python3)
+    # Debian's npm, unless a Node.js from elsewhere brings its own.
+    command -v npm >/dev/null || packages+=(npm)
 fi
 
 # Where the kernel refuses 32-bit programs, wine's 32-bit loader runs under
@@ -46,6 +58,8 @@ if ((EUID != 0)); then
     }
     sudo=(sudo)
 fi
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
 
 if backports_qemu && [[ ! -f /etc/apt/preferences.d/vantrel-backports ]]; then
     echo "deps: adding bookworm-backports, for qemu-user alone"
@@ -67,11 +81,73 @@ Pin-Priority: 500
 PREFERENCES
 fi
 
+foreign=()
 if printf '%s\n' "${missing[@]}" | grep -q ':i386$'; then
+    foreign=($(printf '%s\n' "${missing[@]}" | grep ':i386$'))
     echo "deps: adding the i386 architecture"
     "${sudo[@]}" dpkg --add-architecture i386
 fi
-echo "deps: updating the package lists"
-"${sudo[@]}" apt-get update
+
+# apt-get update, tried three times; lists that still fail are named and
+# left out.
+update_lists() {
+    local try
+    for try in 1 2 3; do
+        echo "deps: updating the package lists"
+        "${sudo[@]}" apt-get update 2>&1 | tee "$scratch/update.log" && return 0
+        ((try == 3)) || sleep $((10 * try))
+    done
+    echo "deps: going on without these lists, which could not be fetched:"
+    sed -n 's/^[EW]: Failed to fetch \([^ ]*\).*/  \1/p' "$scratch/update.log"
+}
+
+# An apt preferences file that pins every package that the i386 packages
+# need, and whose amd64 and i386 candidates differ, at the newest version
+# that both architectures have. Empty when there is none.
+common_version_pins() {
+    local native names
+    native=$(dpkg --print-architecture)
+    names=$(apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts --no-breaks \
+        --no-replaces --no-enhances "$@" | grep -v -e '^ ' -e '^<' | sed 's/:i386$//' | sort -u)
+    # shellcheck disable=SC2046
+    apt-cache policy $(for name in $names; do echo "$name:$native" "$name:i386"; done) | awk '
+        /^[^ ]/ {
+            name = $0; sub(/:$/, "", name)
+            arch = name ~ /:i386$/ ? "i386" : "native"; sub(/:[a-z0-9]+$/, "", name)
+            names[name] = 1; next
+        }
+        /^  Candidate:/ { candidate[name, arch] = $2; next }
+        /^ (\*\*\*|   ) [^ ]+ [0-9]+$/ {
+            # The version table, newest first; a version pinned below zero
+            # (a backport) is never installed, and not looked at.
+            version = $(NF - 1); has[name, arch, version] = 1
+            if (arch == "native") newest_first[name] = newest_first[name] " " version
+        }
+        END {
+            for (name in names) {
+                a = candidate[name, "native"]; b = candidate[name, "i386"]
+                if (a == b || a == "" || b == "" || a == "(none)" || b == "(none)") continue
+                n = split(newest_first[name], versions, " ")
+                for (i = 1; i <= n; i++)
+                    if (has[name, "i386", versions[i]]) {
+                        printf "Package: %s\nPin: version %s\nPin-Priority: 1001\n\n", name, versions[i]
+                        break
+                    }
+            }
+        }'
+}
+
+install() {
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y "$@"
+}
+
+update_lists
 echo "deps: installing ${missing[*]}"
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y "${missing[@]}"
+install "${missing[@]}" && exit 0
+((${#foreign[@]} > 0)) || exit 1
+common_version_pins "${foreign[@]}" >"$scratch/pins"
+[[ -s $scratch/pins ]] || exit 1
+echo "deps: the i386 packages cannot be had at the versions of their amd64 twins;" \
+    "installing both at a version that both architectures have:"
+awk '/^Package:/ { name = $2 } /^Pin:/ { print "  " name " " $3 }' "$scratch/pins"
+install --allow-downgrades -o Dir::Etc::Preferences="$scratch/pins" "${missing[@]}"
