@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 
+#include "listing/block_loop.hpp"
 #include "listing/checksum.hpp"
 
 namespace vantrel {
@@ -31,67 +32,85 @@ constexpr std::array<value_text, INDEX_COUNT> make_value_texts()
 
 constexpr auto value_texts = make_value_texts();
 
+// The weighted sums cost little here and are taken as the text is made, so
+// the sums of a block are its bytes.
+struct plain_kernel {
+    static constexpr std::size_t ahead = 1;
+    using sums = const unsigned char*;
+    using addresses = std::uint32_t;
+
+    static sums block_sums(const unsigned char* block)
+    {
+        return block;
+    }
+    static addresses group_addresses(std::uint32_t address)
+    {
+        return address;
+    }
+    static addresses next_block(addresses address)
+    {
+        return address + BLOCK_BYTES;
+    }
+
+    static void store_values(sums block, addresses address, char* out)
+    {
+        const value_text* texts = &value_texts[address & CHECKSUM_MASK];
+        for (std::size_t g = 0; g < GROUPS_PER_LINE; ++g) {
+            const std::size_t index = g * GROUP_BYTES + weighted_sum(block + g * GROUP_BYTES);
+            std::memcpy(out + g * VALUE_CHARS, texts[index].data(), VALUE_CHARS);
+        }
+    }
+};
+
+bool always(const processor& /*cpu*/)
+{
+    return true;
+}
+
+// The order of the choice: the first routine that pays is taken.
+constexpr named_routine routines[] = {
+#ifdef VANTREL_X86_ROUTINES
+    {"avx512vbmi", format_blocks_avx512vbmi, runs_avx512vbmi, pays_avx512vbmi},
+    {"avx2", format_blocks_avx2, runs_avx2, runs_avx2},
+#endif
+#ifdef VANTREL_HAS_SIMD128
+    // An engine without SIMD128 refuses the whole module that holds it.
+    {"simd128", format_blocks_simd128, always, always},
+#endif
+    {"plain", format_blocks_plain, always, always},
+};
+
 } // namespace
 
 char* format_blocks_plain(const unsigned char* in, std::size_t blocks, std::uint32_t address,
                           char* out)
 {
-    for (std::size_t b = 0; b < blocks; ++b) {
-        const value_text* texts = &value_texts[address & CHECKSUM_MASK];
-        for (std::size_t g = 0; g < GROUPS_PER_LINE; ++g) {
-            const std::size_t index = g * GROUP_BYTES + weighted_sum(in + g * GROUP_BYTES);
-            std::memcpy(out + g * VALUE_CHARS, texts[index].data(), VALUE_CHARS);
-        }
-        out[LINE_CHARS - 1] = '\n';
-        in += BLOCK_BYTES;
-        out += LINE_CHARS;
-        address += BLOCK_BYTES;
-    }
-    return out;
+    return format_blocks_with<plain_kernel>(in, blocks, address, out);
 }
-
-namespace {
-
-bool always()
-{
-    return true;
-}
-
-constexpr named_routine routines[] = {
-#ifdef VANTREL_HAS_VECTOR_PATH
-    {"avx512vbmi", format_blocks_avx512vbmi, has_avx512vbmi,
-     "AVX-512 F, BW, VBMI and VNNI, with the 512-bit state enabled by the system"},
-    {"avx512bw", format_blocks_avx512bw, has_avx512bw,
-     "AVX-512 F and BW, with the 512-bit state enabled by the system"},
-    {"avx_vnni", format_blocks_avx_vnni, has_avx_vnni, "AVX2 and AVX-VNNI"},
-    {"avx2", format_blocks_avx2, has_avx2, "AVX2"},
-    {"sse2", format_blocks_sse2, has_sse2, "SSE2"},
-#endif
-#ifdef VANTREL_HAS_SIMD128
-    // An engine without SIMD128 refuses the whole module that holds it.
-    {"simd128", format_blocks_simd128, always, "WebAssembly SIMD128"},
-#endif
-    {"plain", format_blocks_plain, always, "nothing"},
-};
-
-} // namespace
 
 std::span<const named_routine> block_routines()
 {
     return routines;
 }
 
-block_routine chosen_routine()
+const named_routine& choose_routine(const processor& cpu)
 {
     for (const named_routine& routine : routines)
-        if (routine.available())
-            return routine.format;
-    return format_blocks_plain;
+        if (routine.pays_on(cpu))
+            return routine;
+    return routines[std::size(routines) - 1];
 }
 
-char* format_blocks(const unsigned char* in, std::size_t blocks, std::uint32_t address, char* out)
+block_routine chosen_routine()
 {
-    return chosen_routine()(in, blocks, address, out);
+    return choose_routine(this_processor()).format;
 }
+
+#ifndef VANTREL_X86_ROUTINES
+processor this_processor()
+{
+    return {};
+}
+#endif
 
 } // namespace vantrel

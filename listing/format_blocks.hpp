@@ -13,52 +13,70 @@ namespace vantrel {
 using block_routine = char* (*)(const unsigned char* in, std::size_t blocks, std::uint32_t address,
                                 char* out);
 
-// A block routine, and whether this processor (and its operating system) can
-// run it; `needs` says what it takes, for messages.
+// What the choice of a routine reads of the processor, as plain data, so
+// that tests can give it that of any processor. VANTREL_X86_ROUTINES is set
+// by the build, for x86 builds that hold vector routines.
+#ifdef VANTREL_X86_ROUTINES
+struct processor {
+    bool amd;                  // CPUID 0: the vendor is "AuthenticAMD"
+    unsigned family;           // CPUID 1, EAX: family plus extended family
+    std::uint32_t leaf7_ebx;   // CPUID 7.0: EBX
+    std::uint32_t leaf7_ecx;   // CPUID 7.0: ECX
+    std::uint64_t saved_state; // XCR0, the registers the system saves; 0 without XSAVE
+};
+#else
+struct processor {};
+#endif
+
+// Read once: the choice is made once, at the start.
+processor this_processor();
+
+// A routine, whether a processor can run it, and whether it is the one to
+// choose there (see the README's routine table for the figures behind it).
 struct named_routine {
     const char* name;
     block_routine format;
-    bool (*available)();
-    const char* needs;
+    bool (*runs_on)(const processor&);
+    bool (*pays_on)(const processor&);
 };
 
-// Every routine of this build, the fastest first; the plain one, last, runs
-// everywhere.
+// Every routine of this build; the plain one, last, runs everywhere.
 std::span<const named_routine> block_routines();
 
-// The fastest routine this processor can run. Checking takes a little time,
-// so a caller that lists many chunks asks once.
-block_routine chosen_routine();
+// The first routine of the table that pays on `cpu`.
+const named_routine& choose_routine(const processor& cpu);
 
-// The chosen routine, for callers that format once.
-char* format_blocks(const unsigned char* in, std::size_t blocks, std::uint32_t address, char* out);
+// The routine for this processor.
+block_routine chosen_routine();
 
 // The plain C++ routine: builds and runs everywhere.
 char* format_blocks_plain(const unsigned char* in, std::size_t blocks, std::uint32_t address,
                           char* out);
 
-#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__) && !defined(VANTREL_PORTABLE)
-#define VANTREL_HAS_VECTOR_PATH 1
-// The x86 vector routines, built for 32- and 64-bit x86 alike whatever the
-// compiler's target: each may only run where its has_...() check says so.
-// Every x86-64 processor has SSE2; an i686 one may not.
-char* format_blocks_sse2(const unsigned char* in, std::size_t blocks, std::uint32_t address,
-                         char* out);
+#ifdef VANTREL_X86_ROUTINES
+// Built whatever the compiler's target, each in a target region of its own;
+// each may only run where its runs_on says so.
 char* format_blocks_avx2(const unsigned char* in, std::size_t blocks, std::uint32_t address,
                          char* out);
-char* format_blocks_avx_vnni(const unsigned char* in, std::size_t blocks, std::uint32_t address,
-                             char* out);
-// AVX-512 F and BW.
-char* format_blocks_avx512bw(const unsigned char* in, std::size_t blocks, std::uint32_t address,
-                             char* out);
-// AVX-512 F, BW, VBMI and VNNI.
 char* format_blocks_avx512vbmi(const unsigned char* in, std::size_t blocks, std::uint32_t address,
                                char* out);
-bool has_sse2();
-bool has_avx2();
-bool has_avx_vnni();
-bool has_avx512bw();
-bool has_avx512vbmi();
+bool runs_avx2(const processor& cpu);
+bool runs_avx512vbmi(const processor& cpu);
+bool pays_avx512vbmi(const processor& cpu);
+
+#define VANTREL_STRING(x) #x
+// Every function defined between the two takes the instructions `features`
+// allow, inline functions and templates included.
+#ifdef __clang__
+#define VANTREL_TARGET_REGION(features)                                                            \
+    _Pragma(VANTREL_STRING(                                                                        \
+        clang attribute push(__attribute__((target(features))), apply_to = function)))
+#define VANTREL_END_TARGET_REGION _Pragma("clang attribute pop")
+#else
+#define VANTREL_TARGET_REGION(features)                                                            \
+    _Pragma("GCC push_options") _Pragma(VANTREL_STRING(GCC target(features)))
+#define VANTREL_END_TARGET_REGION _Pragma("GCC pop_options")
+#endif
 #endif
 
 #if defined(__wasm_simd128__) && !defined(VANTREL_PORTABLE)

@@ -27,9 +27,8 @@ void expect_same_as_plain(vantrel::block_routine format, const unsigned char* in
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     for (const vantrel::named_routine& routine : vantrel::block_routines())
-        if (!routine.available())
-            std::printf("fuzz: not testing %s, this processor lacks %s\n", routine.name,
-                        routine.needs);
+        if (!routine.runs_on(vantrel::this_processor()))
+            std::printf("fuzz: not testing %s, this processor cannot run it\n", routine.name);
     return 0;
 }
 
@@ -43,8 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t blocks = (size - sizeof address) / vantrel::BLOCK_BYTES;
     std::vector<char> plain(blocks * vantrel::LINE_CHARS + 1, '\0');
     vantrel::format_blocks_plain(in, blocks, address, plain.data());
+    static const vantrel::processor cpu = vantrel::this_processor();
     for (const vantrel::named_routine& routine : vantrel::block_routines())
-        if (routine.available())
+        if (routine.runs_on(cpu))
             expect_same_as_plain(routine.format, in, blocks, address, plain);
     return 0;
 }
