@@ -68,6 +68,47 @@ std::FILE* open_input(const native_char* name)
 }
 
 #ifdef _WIN32
+file_version version_of(std::FILE* file)
+{
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info))
+        return {};
+    const auto size = static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+    const auto written = static_cast<std::int64_t>(
+        static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32 |
+        info.ftLastWriteTime.dwLowDateTime);
+    return {true, true, size, written, static_cast<std::uint64_t>(_ftelli64(file))};
+}
+#else
+file_version version_of(std::FILE* file)
+{
+    struct stat status;
+    if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode))
+        return {};
+        // A file that gives bytes without holding any blocks of storage has a
+        // size the system makes up. WASI tells no blocks.
+#ifdef __wasi__
+    const bool size_known = status.st_size > 0;
+#else
+    const bool size_known = status.st_blocks > 0;
+#endif
+    const std::int64_t modified =
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    return {true, size_known, static_cast<std::uint64_t>(status.st_size), modified,
+            static_cast<std::uint64_t>(ftello(file))};
+}
+#endif
+
+bool changed_since(const file_version& opened, const file_version& now)
+{
+    if (!opened.regular || !now.regular)
+        return false;
+    return now.size != opened.size || now.modified != opened.modified ||
+           (now.size_known && now.position != now.size);
+}
+
+#ifdef _WIN32
 // In pieces that never split a surrogate pair, so that a fixed buffer holds
 // each piece in any code page (at most four bytes a unit).
 void write_name(const wchar_t* name, std::FILE* out)

@@ -1,6 +1,7 @@
 #include "cli/run_tool.hpp"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "cli/scan_address.hpp"
 #include "listing/list_checksums.hpp"
@@ -8,22 +9,11 @@
 namespace vantrel {
 namespace {
 
-constexpr int EXIT_OK = 0;
-constexpr int EXIT_FAILED = 1;
-
-// No run is reported as a success when standard output did not take all of
-// it, the final flush included.
-int finish(int status)
-{
-    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0)
-        return EXIT_FAILED;
-    return status;
-}
-
-void report(const char* what, const native_char* name)
+void report(const char* what, const native_char* name, const char* why = "")
 {
     std::fputs(what, stdout);
     write_name(name, stdout);
+    std::fputs(why, stdout);
     std::fputc('\n', stdout);
 }
 
@@ -38,27 +28,45 @@ void unbuffer_listing_output()
 #endif
 }
 
-} // namespace
-
-int run_tool(int argc, const native_char* const argv[])
+int list_named_file(int argc, const native_char* const argv[])
 {
     if (argc < 3) {
         std::fputs("usage: vantrel start-address file-name\n", stdout);
-        return finish(EXIT_FAILED);
+        return EXIT_FAILURE;
     }
     const std::uint32_t start_address = scan_address(argv[1]);
     const native_char* name = argv[2];
     std::FILE* file = open_input(name);
     if (file == nullptr) {
         report("cannot open ", name);
-        return finish(EXIT_FAILED);
+        return EXIT_FAILURE;
     }
+    const file_version opened = version_of(file);
     unbuffer_listing_output();
     const listing_status status = list_checksums(file, start_address, stdout);
+    // A listing of no one version of the file is no listing of it.
+    const bool changed =
+        status == listing_status::complete && changed_since(opened, version_of(file));
     std::fclose(file);
     if (status == listing_status::read_failed)
         report("cannot read ", name);
-    return finish(status == listing_status::complete ? EXIT_OK : EXIT_FAILED);
+    else if (changed)
+        report("cannot read ", name, ": the file changed while it was listed");
+    return status == listing_status::complete && !changed ? EXIT_SUCCESS : EXIT_FAILURE;
+}
+
+} // namespace
+
+bool close_output(std::FILE* out)
+{
+    const bool written = std::ferror(out) == 0;
+    return std::fclose(out) == 0 && written;
+}
+
+int run_tool(int argc, const native_char* const argv[])
+{
+    const int status = list_named_file(argc, argv);
+    return close_output(stdout) ? status : EXIT_FAILURE;
 }
 
 } // namespace vantrel

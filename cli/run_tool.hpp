@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdio>
+
 #include "cli/open_input.hpp"
 
 namespace vantrel {
@@ -8,5 +10,10 @@ namespace vantrel {
 // argv[2] from the address in argv[1] on standard output. Returns the exit
 // status: 0 after a whole listing, 1 after any failure.
 int run_tool(int argc, const native_char* const argv[]);
+
+// Closes the stream the run wrote to, and says whether all it was given
+// reached the system: some file systems report a failed write only when the
+// file is closed. No run that wrote less is reported as a success.
+bool close_output(std::FILE* out);
 
 } // namespace vantrel

@@ -215,6 +215,31 @@ read_error)
     [[ -r /proc/self/mem ]] && ! $windows || skip "needs Linux's /proc/self/mem"
     expect 1 $'cannot read /proc/self/mem\n' 0 /proc/self/mem
     ;;
+changed_file)
+    # The tool is held up writing into a pipe that nobody reads, after it has
+    # read the first half MiB of the file; meanwhile the file is cut short or
+    # extended, and then the pipe is drained. Either way the listing is of no
+    # one version of the file.
+    head -c $((4 << 20)) /dev/urandom >"$tmp/base.bin"
+    mkfifo "$tmp/pipe"
+    for change in "truncate -s 100000" "truncate -s +1000"; do
+        cp "$tmp/base.bin" "$tmp/file.bin"
+        "${tool[@]}" 0 "$tmp/file.bin" >"$tmp/pipe" 2>"$tmp/err" &
+        exec 3<"$tmp/pipe"
+        # Once it has written, it has opened the file.
+        head -c 1 <&3 >/dev/null
+        $change "$tmp/file.bin"
+        cat <&3 >"$tmp/out"
+        exec 3<&-
+        wait $!
+        status=$?
+        [[ $status == 1 ]] || fail "$change: status $status"
+        last=$(tail -n 1 "$tmp/out" | tr -d '\r')
+        [[ $last == "cannot read $tmp/file.bin: the file changed while it was listed" ]] ||
+            fail "$change: the last line is $last"
+        [[ ! -s $tmp/err ]] || fail "$change: wrote to standard error"
+    done
+    ;;
 write_error)
     [[ -w /dev/full ]] || skip "needs /dev/full"
     zeros 1000 "$tmp/small.bin"

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/run_tool.hpp"
 #include "listing/checksum.hpp"
 #include "listing/list_checksums.hpp"
 
@@ -255,6 +256,31 @@ TEST(ListChecksums, WriteFailureIsReported)
         std::fclose(out);
     }
     std::fclose(in);
+#endif
+}
+
+// Standard output is closed at the end of a run, and a write that fails only
+// then, in the flush of the close or in the close itself (as on some network
+// file systems), is a failure.
+TEST(CloseOutput, AFailureThatOnlyTheCloseReportsIsAFailure)
+{
+#ifndef __GLIBC__
+    GTEST_SKIP() << "a stream that fails on demand needs glibc's fopencookie";
+#else
+    const struct {
+        std::size_t room;
+        int closed;
+        bool expected;
+    } cases[] = {{100, 0, true}, {100, -1, false}, {10, 0, false}};
+    for (const auto& c : cases) {
+        std::size_t room = c.room;
+        const cookie_close_function_t* close =
+            c.closed == 0 ? +[](void*) { return 0; } : +[](void*) { return -1; };
+        std::FILE* out = fopencookie(&room, "w", {nullptr, write_until_full, nullptr, close});
+        std::fputs("000 008 010 018 020\n", out);
+        EXPECT_EQ(close_output(out), c.expected)
+            << c.room << " bytes of room, close gives " << c.closed;
+    }
 #endif
 }
 
