@@ -9,8 +9,23 @@ int wmain(int argc, wchar_t* argv[])
     return vantrel::run_tool(argc, argv);
 }
 #else
+#ifdef __wasi__
+#include <cstdlib>
+
+#include <unistd.h>
+#endif
+
 int main(int argc, char* argv[])
 {
+#ifdef __wasi__
+    // WASI has no working directory. A runner that shows the host's file
+    // system from its root names the host's working directory in PWD, so
+    // that a relative name means what it means to the native tool; without
+    // one (the web page), names are looked up in the directories it opened.
+    // The directory is the runner's own, which it could enter.
+    if (const char* directory = std::getenv("PWD"))
+        static_cast<void>(chdir(directory));
+#endif
     return vantrel::run_tool(argc, argv);
 }
 #endif

@@ -26,12 +26,22 @@ namespace vantrel {
 //                               text of the first of them.
 // Only the low 12 bits of an address can show, so lanes of 16 bits or more
 // that wrap like the running address are exact.
+template <typename K>
+[[gnu::always_inline]] inline char* store_line(const typename K::sums& sums,
+                                               typename K::addresses& addresses, char* out)
+{
+    K::store_values(sums, addresses, out);
+    out[LINE_CHARS - 1] = '\n';
+    addresses = K::next_block(addresses);
+    return out + LINE_CHARS;
+}
+
 // A block's sums are a chain of multiplies and its text waits for their end:
 // started some blocks ahead, the sums of later blocks run while earlier
 // blocks are turned into text.
 template <typename K>
-[[gnu::always_inline]] inline char* format_blocks_with(const unsigned char* in, std::size_t blocks,
-                                                       std::uint32_t address, char* out)
+[[gnu::always_inline]] inline char* block_loop(const unsigned char* in, std::size_t blocks,
+                                               std::uint32_t address, char* out)
 {
     constexpr std::size_t ahead = K::ahead;
     // Every loop over the started sums has a fixed count, so that each has a
@@ -41,12 +51,6 @@ template <typename K>
         if (i < blocks)
             started[i] = K::block_sums(in + i * BLOCK_BYTES);
     typename K::addresses addresses = K::group_addresses(address);
-    const auto store_line = [&](const typename K::sums& sums) {
-        K::store_values(sums, addresses, out);
-        out[LINE_CHARS - 1] = '\n';
-        out += LINE_CHARS;
-        addresses = K::next_block(addresses);
-    };
     std::size_t b = 0;
     for (; b + ahead < blocks; ++b) {
         // The next sums come first in the code as well, to be started first.
@@ -54,11 +58,11 @@ template <typename K>
         for (std::size_t i = 0; i + 1 < ahead; ++i)
             started[i] = started[i + 1];
         started[ahead - 1] = K::block_sums(in + (b + ahead) * BLOCK_BYTES);
-        store_line(line);
+        out = store_line<K>(line, addresses, out);
     }
     // The last blocks, whose sums are all started.
     for (std::size_t i = 0; i < ahead && b < blocks; ++i, ++b)
-        store_line(started[i]);
+        out = store_line<K>(started[i], addresses, out);
     return out;
 }
 

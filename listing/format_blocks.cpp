@@ -85,7 +85,7 @@ constexpr named_routine routines[] = {
 char* format_blocks_plain(const unsigned char* in, std::size_t blocks, std::uint32_t address,
                           char* out)
 {
-    return format_blocks_with<plain_kernel>(in, blocks, address, out);
+    return block_loop<plain_kernel>(in, blocks, address, out);
 }
 
 std::span<const named_routine> block_routines()

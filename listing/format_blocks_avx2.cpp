@@ -91,7 +91,7 @@ struct avx2_kernel {
 char* format_blocks_avx2(const unsigned char* in, std::size_t blocks, std::uint32_t address,
                          char* out)
 {
-    return format_blocks_with<avx2_kernel>(in, blocks, address, out);
+    return block_loop<avx2_kernel>(in, blocks, address, out);
 }
 
 } // namespace vantrel

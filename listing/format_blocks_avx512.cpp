@@ -80,7 +80,7 @@ struct avx512vbmi_kernel {
 char* format_blocks_avx512vbmi(const unsigned char* in, std::size_t blocks, std::uint32_t address,
                                char* out)
 {
-    return format_blocks_with<avx512vbmi_kernel>(in, blocks, address, out);
+    return block_loop<avx512vbmi_kernel>(in, blocks, address, out);
 }
 
 } // namespace vantrel

@@ -76,6 +76,19 @@ missing_file)
     zeros 8 "$tmp/any.bin"
     cd "$tmp" && expect 1 $'cannot open *.bin\n' 0 '*.bin'
     ;;
+relative_names)
+    # A relative name is looked up from the working directory, ".." included,
+    # and an absolute one from the root: a relative name whose first part is
+    # also a directory at the root names the file here.
+    mkdir -p "$tmp/here/etc" "$tmp/here/tmp" "$tmp/here/sub"
+    zeros 8 "$tmp/here/etc/passwd"
+    zeros 16 "$tmp/here/tmp/two.bin"
+    cd "$tmp/here" || exit 1
+    expect 0 $'000 \n' 0 etc/passwd
+    expect 0 $'000 008 \n' 0 tmp/two.bin
+    expect 0 $'000 \n' 0 "$tmp/here/etc/passwd"
+    cd sub && expect 0 $'000 \n' 0 ../etc/passwd
+    ;;
 directory)
     mkdir "$tmp/dir"
     cd "$tmp" && expect 1 $'cannot open dir\n' 0 dir
@@ -249,6 +262,10 @@ write_error)
         [[ $status == 1 ]] || fail "output to /dev/full: status $status"
         [[ ! -s $tmp/err ]] || fail "wrote to standard error"
     done
+    "${tool[@]}" 0 "$tmp/small.bin" >&- 2>"$tmp/err"
+    status=$?
+    [[ $status == 1 ]] || fail "closed output: status $status"
+    [[ ! -s $tmp/err ]] || fail "closed output: wrote to standard error"
     ;;
 closed_pipe)
     $windows && skip "SIGPIPE is a POSIX signal"
