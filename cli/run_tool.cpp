@@ -57,9 +57,11 @@ int list_named_file(int argc, const native_char* const argv[])
 
 } // namespace
 
+// Flushed apart from the close: wine's C runtime tells a failed flush from
+// fflush but not from fclose.
 bool close_output(std::FILE* out)
 {
-    const bool written = std::ferror(out) == 0;
+    const bool written = std::fflush(out) == 0 && std::ferror(out) == 0;
     return std::fclose(out) == 0 && written;
 }
 
