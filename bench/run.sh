@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Whole-process speed and memory of the listing beside its peers: cat (which
-# copies the file), xxhsum -H3 and b3sum (which hash it).
+# copies the file), xxhsum -H3 (which hashes it) and, as the floor, a bare
+# read() loop in chunks of the tool's long reads (the bench preset's
+# read_loop, or READ_LOOP).
 # usage: bench/run.sh TOOL [TOOL...]     (e.g. build/release/vantrel build/portable/vantrel)
 # Makes random files of 1 KiB, 64 MiB and 1 GiB (in $BENCH_DIR, default /tmp),
 # reads them into the page cache, and runs every tool and every peer on each,
@@ -13,10 +15,11 @@
 set -euo pipefail
 ((${#@} > 0)) || { echo "usage: $0 TOOL [TOOL...]" >&2; exit 2; }
 [[ -x /usr/bin/time ]] || { echo "$0: /usr/bin/time is missing (Debian package time; tools/deps.sh all)" >&2; exit 2; }
-for peer in xxhsum b3sum; do
-    command -v "$peer" >/dev/null ||
-        { echo "$0: $peer is missing (Debian package ${peer/xxhsum/xxhash}; tools/deps.sh all)" >&2; exit 2; }
-done
+command -v xxhsum >/dev/null ||
+    { echo "$0: xxhsum is missing (Debian package xxhash; tools/deps.sh all)" >&2; exit 2; }
+read_loop=${READ_LOOP:-$(dirname "$0")/../build/bench/bench/read_loop}
+[[ -x $read_loop ]] ||
+    { echo "$0: $read_loop is missing (cmake --preset bench && cmake --build --preset bench)" >&2; exit 2; }
 for tool in "$@"; do
     [[ -x $tool ]] || { echo "$0: $tool is not an executable" >&2; exit 2; }
 done
@@ -28,7 +31,7 @@ head -c $((64 << 20)) /dev/urandom >"$dir/64MiB"
 head -c $((1 << 30)) /dev/urandom >"$dir/1GiB"
 cat "$dir/1KiB" "$dir/64MiB" "$dir/1GiB" >/dev/null # into the page cache
 
-peers=(cat "xxhsum -H3" b3sum)
+peers=(cat "xxhsum -H3" "$read_loop")
 commands=()
 for tool in "$@"; do commands+=("$tool 0"); done
 commands+=("${peers[@]}")
@@ -53,7 +56,7 @@ flags=$(grep -m1 '^flags' /proc/cpuinfo | tr ' ' '\n' | grep -x 'avx2\|avx512bw\
 echo "machine: $(cpu 'model name') (family $(cpu 'cpu family'), model $(cpu model)), $(nproc) cores," \
     "${flags}; load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-6s %-10s %-30s %10s %8s %7s %7s %7s %8s\n' \
-    file output command median_ms MiB/s x_cat x_xxhsum x_b3sum rss_KiB
+    file output command median_ms MiB/s x_cat x_xxhsum x_read rss_KiB
 for size in 1KiB 64MiB 1GiB; do
     case $size in
     1KiB) rounds=${SMALL_RUNS:-201} mib=0 ;;
@@ -85,7 +88,9 @@ for size in 1KiB 64MiB 1GiB; do
                 for p in "${!peers[@]}"; do ratios[p]=$(median <"$dir/r.$i.$p" | xargs printf '%.2f'); done
                 [[ $output == file ]] || rss=$(peak_kib ${commands[i]} "$dir/$size")
             fi
-            printf '%-6s %-10s %-30s %10.3f %8s %7s %7s %7s %8s\n' "$size" "$output" "${commands[i]% 0}" \
+            label=${commands[i]% 0}
+            [[ $label == "$read_loop" ]] && label="read() loop"
+            printf '%-6s %-10s %-30s %10.3f %8s %7s %7s %7s %8s\n' "$size" "$output" "$label" \
                 "$(awk -v t="$t" 'BEGIN { print t * 1000 }')" "$rate" "${ratios[@]}" "$rss"
         done
         rm -f "$dir"/out.*

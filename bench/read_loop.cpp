@@ -1,0 +1,30 @@
+// The floor of a whole-process run: a bare read() loop over a file, in
+// chunks of the listing's long reads, that makes and writes nothing.
+// usage: read_loop FILE
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "listing/list_checksums.hpp"
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fputs("usage: read_loop FILE\n", stderr);
+        return 2;
+    }
+    const int fd = open(argv[1], O_RDONLY);
+    if (fd < 0) {
+        std::perror(argv[1]);
+        return 1;
+    }
+    std::vector<char> chunk(vantrel::LONG_READ_BYTES);
+    ssize_t n = 0;
+    while ((n = read(fd, chunk.data(), chunk.size())) > 0) {
+    }
+    if (n < 0)
+        std::perror(argv[1]);
+    return n < 0 || close(fd) != 0 ? 1 : 0;
+}
