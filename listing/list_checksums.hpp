@@ -6,14 +6,11 @@
 
 namespace vantrel {
 
-// The file is read in chunks, and their text written in large pieces. Once
-// the first read has come back full, the file is read on in chunks sixteen
-// times larger, in memory of its own (see long_file_memory.hpp): each read
-// or write is a call into the kernel, and so is every page of memory first
-// touched. A chunk and its text stay in the processor's L2 cache between
-// the read and the listing (512 KiB and 260 KiB fit a 1 MiB L2; the first
-// read, 32 KiB and its 17 KiB of text, even the smallest). The output is the
-// same as block by block.
+// The file is read in chunks, and the text of each written in one piece: a
+// short file in small static buffers, and once the first read has come back
+// full, the rest in chunks sixteen times larger, in memory of its own (see
+// long_file_memory.hpp). The README's "Speed and memory" says why these
+// sizes. The output is the same as block by block.
 inline constexpr std::size_t FIRST_READ_BYTES = std::size_t{32} << 10;
 inline constexpr std::size_t LONG_READ_BYTES = std::size_t{512} << 10;
 

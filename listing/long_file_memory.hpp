@@ -8,9 +8,8 @@ namespace vantrel {
 // Memory for the chunks of a long file and their text, at least `bytes`, or
 // none when the system has none to give (the listing then goes on in its own
 // small buffers). On Linux the kernel is asked to back it with a huge page:
-// each 4 KiB page first touched costs a trap into the kernel, which under
-// some hypervisors takes as long as reading 100 KiB, and one huge page is
-// one trap instead of the 193 of a large chunk and its text.
+// one trap into the kernel where 4 KiB pages each take one (the README's
+// "Speed and memory" gives their cost).
 struct free_long_memory {
     void operator()(unsigned char* memory) const;
 };

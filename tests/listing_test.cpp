@@ -206,6 +206,11 @@ ssize_t write_until_full(void* cookie, const char* /*text*/, std::size_t size)
     *room -= n;
     return static_cast<ssize_t>(n);
 }
+
+int close_fails(void* /*cookie*/)
+{
+    return -1;
+}
 #endif
 
 TEST(ListChecksums, ReadFailureKeepsOnlyWholeLines)
@@ -269,17 +274,15 @@ TEST(CloseOutput, AFailureThatOnlyTheCloseReportsIsAFailure)
 #else
     const struct {
         std::size_t room;
-        int closed;
+        cookie_close_function_t* close;
         bool expected;
-    } cases[] = {{100, 0, true}, {100, -1, false}, {10, 0, false}};
+    } cases[] = {{100, nullptr, true}, {100, close_fails, false}, {10, nullptr, false}};
     for (const auto& c : cases) {
         std::size_t room = c.room;
-        const cookie_close_function_t* close =
-            c.closed == 0 ? +[](void*) { return 0; } : +[](void*) { return -1; };
-        std::FILE* out = fopencookie(&room, "w", {nullptr, write_until_full, nullptr, close});
+        std::FILE* out = fopencookie(&room, "w", {nullptr, write_until_full, nullptr, c.close});
         std::fputs("000 008 010 018 020\n", out);
         EXPECT_EQ(close_output(out), c.expected)
-            << c.room << " bytes of room, close gives " << c.closed;
+            << c.room << " bytes of room, the close " << (c.close ? "fails" : "works");
     }
 #endif
 }
