@@ -29,8 +29,10 @@ endforeach()
 
 # The page and both modules, as a static server or the web zip serves them.
 set(VANTREL_WEB_DIR ${PROJECT_BINARY_DIR}/web)
-set(web_sources index.html style.css main.js worker.js wasi.js compare.js)
-list(TRANSFORM web_sources PREPEND ${PROJECT_SOURCE_DIR}/web/)
+set(web_files index.html style.css main.js tool.js worker.js wasi.js file-slices.js listing-runs.js
+              listing-text.js listing-view.js compare.js comparison-view.js save.js words.js)
+list(TRANSFORM web_files PREPEND ${PROJECT_SOURCE_DIR}/web/ OUTPUT_VARIABLE web_sources)
+list(APPEND web_files vantrel.wasm vantrel-simd128.wasm)
 add_custom_target(web ALL
   COMMAND ${CMAKE_COMMAND} -E make_directory ${VANTREL_WEB_DIR}
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${web_sources} $<TARGET_FILE:vantrel>
@@ -58,8 +60,7 @@ endforeach()
 set(VANTREL_PACKAGE_DIR ${PROJECT_BINARY_DIR}/packages CACHE PATH "Where the web zip is made")
 string(TIMESTAMP web_zip_time "%Y-%m-%d %H:%M:%S" UTC)
 set(web_zip ${VANTREL_PACKAGE_DIR}/vantrel-${PROJECT_VERSION}-web.zip)
-set(web_zip_files index.html style.css main.js worker.js wasi.js compare.js vantrel.wasm
-                  vantrel-simd128.wasm LICENSE)
+set(web_zip_files ${web_files} LICENSE)
 list(TRANSFORM web_zip_files PREPEND vantrel-${PROJECT_VERSION}-web/)
 add_custom_target(web_zip
   COMMAND ${CMAKE_COMMAND} -E make_directory ${VANTREL_PACKAGE_DIR}
