@@ -27,17 +27,22 @@ foreach(target IN ITEMS vantrel vantrel_simd128)
   target_sources(${target} PRIVATE cli/wasm_exports.cpp)
 endforeach()
 
-# The page and both modules, as a static server or the web zip serves them.
+# The page and both modules, as a static server or the web zip serves them,
+# and its service worker, stamped with the version of all the others.
 set(VANTREL_WEB_DIR ${PROJECT_BINARY_DIR}/web)
 set(web_files index.html style.css main.js tool.js worker.js wasi.js file-slices.js listing-runs.js
               listing-text.js listing-view.js compare.js comparison-view.js save.js words.js)
 list(TRANSFORM web_files PREPEND ${PROJECT_SOURCE_DIR}/web/ OUTPUT_VARIABLE web_sources)
 list(APPEND web_files vantrel.wasm vantrel-simd128.wasm)
+list(JOIN web_files "," web_file_list)
 add_custom_target(web ALL
   COMMAND ${CMAKE_COMMAND} -E make_directory ${VANTREL_WEB_DIR}
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${web_sources} $<TARGET_FILE:vantrel>
           $<TARGET_FILE:vantrel_simd128> ${VANTREL_WEB_DIR}
-  DEPENDS ${web_sources} vantrel vantrel_simd128
+  COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR}/web/sw.js -DDIR=${VANTREL_WEB_DIR}
+          -DFILES=${web_file_list} -P ${PROJECT_SOURCE_DIR}/cmake/stamp-service-worker.cmake
+  DEPENDS ${web_sources} ${PROJECT_SOURCE_DIR}/web/sw.js
+          ${PROJECT_SOURCE_DIR}/cmake/stamp-service-worker.cmake vantrel vantrel_simd128
   COMMENT "The page and its modules in ${VANTREL_WEB_DIR}"
   VERBATIM)
 
@@ -60,7 +65,7 @@ endforeach()
 set(VANTREL_PACKAGE_DIR ${PROJECT_BINARY_DIR}/packages CACHE PATH "Where the web zip is made")
 string(TIMESTAMP web_zip_time "%Y-%m-%d %H:%M:%S" UTC)
 set(web_zip ${VANTREL_PACKAGE_DIR}/vantrel-${PROJECT_VERSION}-web.zip)
-set(web_zip_files ${web_files} LICENSE)
+set(web_zip_files ${web_files} sw.js LICENSE)
 list(TRANSFORM web_zip_files PREPEND vantrel-${PROJECT_VERSION}-web/)
 add_custom_target(web_zip
   COMMAND ${CMAKE_COMMAND} -E make_directory ${VANTREL_PACKAGE_DIR}

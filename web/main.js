@@ -21,7 +21,7 @@ const page = {
     progressArea: $('progress-area'), progressLabel: $('progress-label'), progress: $('progress'),
     progressText: $('progress-text'), message: $('message'), status: $('status'), startUsed: $('start-used'),
     download: $('download'), copy: $('copy'), copyStatus: $('copy-status'), listing: $('listing'),
-    expected: $('expected'), build: $('build'),
+    expected: $('expected'), build: $('build'), offline: $('offline'),
 };
 const listingView = createListingView(page.listing);
 const comparisonView = createComparisonView({
@@ -301,3 +301,11 @@ document.addEventListener('drop', (event) => {
     choose(event.dataTransfer.files[0]);
 });
 
+// Offline, the page comes from the service worker's copy of it.
+if ('serviceWorker' in navigator) {
+    navigator.serviceWorker.register('sw.js').catch((error) => {
+        page.offline.textContent = `This page cannot keep a copy for use offline here: ${error.message}`;
+    });
+} else {
+    page.offline.textContent = 'This browser keeps no copy of the page for use offline here.';
+}
