@@ -30,7 +30,7 @@ endforeach()
 # The page and both modules, as a static server or the web zip serves them,
 # and its service worker, stamped with the version of all the others.
 set(VANTREL_WEB_DIR ${PROJECT_BINARY_DIR}/web)
-set(web_files index.html style.css main.js tool.js worker.js wasi.js file-slices.js listing-runs.js
+set(web_files index.html style.css main.js tool.js worker.js reader.js wasi.js file-slices.js listing-runs.js
               listing-text.js listing-view.js compare.js comparison-view.js save.js words.js)
 list(TRANSFORM web_files PREPEND ${PROJECT_SOURCE_DIR}/web/ OUTPUT_VARIABLE web_sources)
 list(APPEND web_files vantrel.wasm vantrel-simd128.wasm)

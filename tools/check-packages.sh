@@ -53,7 +53,7 @@ web_zip=$(echo "$dir"/vantrel-*-web.zip)
 top=$(basename "$web_zip" .zip)
 contents=$(unzip -Z1 "$web_zip" | sort)
 expected=$(printf "$top/%s\n" LICENSE compare.js comparison-view.js file-slices.js index.html \
-    listing-runs.js listing-text.js listing-view.js main.js save.js style.css sw.js tool.js \
+    listing-runs.js listing-text.js listing-view.js main.js reader.js save.js style.css sw.js tool.js \
     vantrel-simd128.wasm vantrel.wasm wasi.js words.js worker.js | sort)
 [[ $contents == "$expected" ]] || {
     echo "$web_zip holds: $contents"

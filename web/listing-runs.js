@@ -32,19 +32,24 @@ function runSlice(module, file, startAddress, slice, onText) {
     // The last byte is held back until the run's end tells whether it is
     // the slice's empty line, which is not the listing's.
     let held = null;
+    const heldByte = new Uint8Array(1);
+    const giveHeld = () => {
+        heldByte[0] = held;
+        onText(heldByte);
+    };
     const errors = [];
     const status = runCommand(module, {
         args: ['vantrel', addressArgument(startAddress + slice.start), file.name],
         file: source,
         onOutput(fd, bytes) {
             if (fd !== 1) {
-                errors.push(bytes.slice());
+                errors.push(new Uint8Array(bytes));
                 return;
             }
             if (bytes.length === 0)
                 return;
             if (held !== null)
-                onText(Uint8Array.of(held));
+                giveHeld();
             onText(bytes.subarray(0, bytes.length - 1));
             held = bytes[bytes.length - 1];
         },
@@ -54,7 +59,7 @@ function runSlice(module, file, startAddress, slice, onText) {
     if (slicesEmptyLine && held !== NEWLINE)
         throw new Error(`the listing of bytes ${slice.start} to ${slice.end} did not end with a line end`);
     if (held !== null && !slicesEmptyLine)
-        onText(Uint8Array.of(held));
+        giveHeld();
     const decoder = new TextDecoder();
     return { status, errors: errors.map((bytes) => decoder.decode(bytes)).join('') };
 }
@@ -65,11 +70,11 @@ function runSlice(module, file, startAddress, slice, onText) {
 // only; onProgress(position) the file position now and then; isCancelled()
 // is asked between slices. Returns { status, errors }, the tool's exit status
 // (the run stops at the first failure) and what it wrote to standard error,
-// or { cancelled: true }.
-export async function listBytes({ module, file, startAddress, from, to, onText,
+// or { cancelled: true }. readSlice reads the slices (see file-slices.js).
+export async function listBytes({ module, file, startAddress, from, to, onText, readSlice,
                                   onProgress = () => {}, isCancelled = () => false }) {
     const slices = from < to
-        ? readSlices(file, from, to)
+        ? readSlices(file, from, to, readSlice)
         // The empty range at the end of a file of whole blocks (or of an
         // empty file) holds the listing's empty line.
         : [{ start: from, end: to, bytes: new Uint8Array(0) }]

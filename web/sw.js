@@ -5,7 +5,7 @@
 const VERSION = 'unversioned';
 const CACHE = `vantrel-${VERSION}`;
 const FILES = [
-    './', 'index.html', 'style.css', 'main.js', 'tool.js', 'worker.js', 'wasi.js', 'file-slices.js',
+    './', 'index.html', 'style.css', 'main.js', 'tool.js', 'worker.js', 'reader.js', 'wasi.js', 'file-slices.js',
     'listing-runs.js', 'listing-text.js', 'listing-view.js', 'compare.js', 'comparison-view.js', 'save.js',
     'words.js', 'vantrel.wasm', 'vantrel-simd128.wasm',
 ];

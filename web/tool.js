@@ -39,7 +39,7 @@ export function startTool({ build, onState }) {
             setState('ready', data.build);
         } else if (data.type === 'unavailable') {
             clearTimeout(slow);
-            fail(`its WebAssembly module could not be loaded: ${data.message}`);
+            fail(data.message);
         } else {
             const job = pending.get(data.id);
             if (job === undefined)

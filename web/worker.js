@@ -3,7 +3,8 @@
 // lines of it, the place of pasted lines, and the download, each made by
 // runs of the tool over slices of the file (listing-runs.js).
 import { createPlacer, fitsAtLineOne } from './compare.js';
-import { createLineParser, lineValues, splitLines, summarizeListing } from './listing-text.js';
+import { LINE_CHARS, createLineParser, lineValues, splitLines, summarizeListing } from './listing-text.js';
+import { readThrough } from './file-slices.js';
 import { lineBytes, listBytes } from './listing-runs.js';
 import { scanStartAddress } from './wasi.js';
 
@@ -40,16 +41,54 @@ async function loadTool(wanted) {
     }
     if (build === 'plain')
         bytes = await fetchBytes('vantrel.wasm');
-    return { build, module: await WebAssembly.compile(bytes) };
+    const module = await WebAssembly.compile(bytes);
+    return { build, module };
 }
 
-// Keeps the first WHOLE_BYTES of the text and its last TAIL_BYTES or more,
-// copied out of the module's memory; the rest is only counted.
+// The worker that reads the file while this one lists, once it has loaded.
+function startReader() {
+    return new Promise((resolve, reject) => {
+        const reader = new Worker(new URL('reader.js', import.meta.url), { type: 'module' });
+        reader.addEventListener('message', () => resolve(reader), { once: true });
+        reader.addEventListener('error', () => reject(new Error('its reader (reader.js) could not be loaded')));
+    });
+}
+
+// Text out of the module's memory goes into buffers made once: a buffer
+// allocated for each write costs Chromium more than the copy into it.
+
+// The last `size` bytes of all added, in a ring.
+function lastBytes(size) {
+    const ring = new Uint8Array(size);
+    let total = 0;
+    return {
+        add(bytes) {
+            const kept = bytes.subarray(Math.max(0, bytes.length - size));
+            const at = (total + bytes.length - kept.length) % size;
+            const first = Math.min(kept.length, size - at);
+            ring.set(kept.subarray(0, first), at);
+            ring.set(kept.subarray(first), 0);
+            total += bytes.length;
+        },
+        // The bytes kept, oldest first.
+        get() {
+            if (total <= size)
+                return ring.slice(0, total);
+            const at = total % size;
+            const bytes = new Uint8Array(size);
+            bytes.set(ring.subarray(at));
+            bytes.set(ring.subarray(0, at), size - at);
+            return bytes;
+        },
+    };
+}
+
+// Keeps the first WHOLE_BYTES of the text and its last TAIL_BYTES; the rest
+// is only counted.
 function headAndTail() {
     const head = new Uint8Array(WHOLE_BYTES);
     let headUsed = 0;
-    const tail = [];
-    let tailBytes = 0;
+    const tail = lastBytes(TAIL_BYTES);
     let total = 0;
     return {
         add(bytes) {
@@ -57,17 +96,13 @@ function headAndTail() {
             const toHead = Math.min(bytes.length, WHOLE_BYTES - headUsed);
             head.set(bytes.subarray(0, toHead), headUsed);
             headUsed += toHead;
-            tail.push(bytes.slice(Math.max(0, bytes.length - TAIL_BYTES)));
-            tailBytes += tail[tail.length - 1].length;
-            while (tailBytes - tail[0].length >= TAIL_BYTES)
-                tailBytes -= tail.shift().length;
+            tail.add(bytes);
         },
         finish() {
             const decoder = new TextDecoder();
-            let tailText = new Uint8Array(tailBytes);
-            tail.reduce((at, bytes) => (tailText.set(bytes, at), at + bytes.length), 0);
+            let tailText = tail.get();
             // The kept tail may start within a line; the shown one does not.
-            let tailStart = total - tailBytes;
+            let tailStart = total - tailText.length;
             if (tailStart > 0) {
                 const lineStart = tailText.indexOf(10) + 1;
                 tailText = tailText.subarray(lineStart);
@@ -96,13 +131,16 @@ function progressReporter(id, size) {
     };
 }
 
+// Lists bytes of the job's file with the tool loaded.
+const listWith = (job, fields) => listBytes({ ...job, module: tool.module, readSlice: tool.readSlice, ...fields });
+
 // The text of lines first to last (from 1) of the listing.
 async function listLines(job, first, last) {
-    const parts = [];
     const { from, to } = lineBytes(first, last, job.file.size);
-    const run = await listBytes({ ...job, module: tool.module, from, to,
-                                  onText: (bytes) => parts.push(bytes.slice()) });
-    return { ...run, text: new TextDecoder().decode(await new Blob(parts).arrayBuffer()) };
+    // Every line and the empty one after them.
+    const text = blobBuilder((last - first + 1) * LINE_CHARS + 1);
+    const run = await listWith(job, { from, to, onText: text.add });
+    return { ...run, text: await text.finish().text() };
 }
 
 const jobs = {
@@ -111,8 +149,7 @@ const jobs = {
         const started = performance.now();
         const startAddress = scanStartAddress(tool.module, job.address);
         const text = headAndTail();
-        const run = await listBytes({ ...job, module: tool.module, startAddress, from: 0, to: job.file.size,
-                                      onText: (bytes) => text.add(bytes) });
+        const run = await listWith(job, { startAddress, from: 0, to: job.file.size, onText: text.add });
         if (run.cancelled)
             return run;
         const kept = text.finish();
@@ -129,8 +166,8 @@ const jobs = {
         if (fitsAtLineOne(splitLines(atLineOne.text).map(lineValues), job.pasted))
             return { from: 1, first: 1, text: atLineOne.text };
         const placer = createPlacer(job.pasted);
-        const run = await listBytes({ ...job, module: tool.module, from: 0, to: job.file.size,
-                                      onText: createLineParser((line, n) => placer.add(line, n)) });
+        const run = await listWith(job, { from: 0, to: job.file.size,
+                                    onText: createLineParser((line, n) => placer.add(line, n)) });
         if (run.cancelled)
             return run;
         const { from } = placer.best() ?? { from: 1 };
@@ -147,7 +184,7 @@ const jobs = {
         for (let from = 0; ; from += SAVE_BYTES) {
             const to = Math.min(job.file.size, from + SAVE_BYTES);
             const text = blobBuilder();
-            const run = await listBytes({ ...job, module: tool.module, from, to, onText: text.add });
+            const run = await listWith(job, { from, to, onText: text.add });
             if (run.cancelled) {
                 await writable.abort();
                 return run;
@@ -164,28 +201,32 @@ const jobs = {
     // file can be written to as it comes.
     async assemble(job) {
         const text = blobBuilder();
-        const run = await listBytes({ ...job, module: tool.module, from: 0, to: job.file.size, onText: text.add });
+        const run = await listWith(job, { from: 0, to: job.file.size, onText: text.add });
         return { ...run, blob: text.finish() };
     },
 };
 
-// Text copied out of the module's memory into a Blob, in parts of up to
-// SAVE_BYTES, each copied once more into the browser's store as it is made.
-function blobBuilder() {
+// Text copied out of the module's memory into a Blob, through one buffer
+// (of `size`, at most SAVE_BYTES) that becomes a part of the Blob, copied
+// into the browser's store, each time it is full.
+function blobBuilder(size = SAVE_BYTES) {
     const parts = [];
-    let pending = [];
-    let pendingBytes = 0;
+    const buffer = new Uint8Array(Math.min(size, SAVE_BYTES));
+    let used = 0;
     const makePart = () => {
-        parts.push(new Blob(pending));
-        pending = [];
-        pendingBytes = 0;
+        parts.push(new Blob([buffer.subarray(0, used)]));
+        used = 0;
     };
     return {
         add(bytes) {
-            pending.push(bytes.slice());
-            pendingBytes += bytes.length;
-            if (pendingBytes >= SAVE_BYTES)
-                makePart();
+            for (let from = 0; from < bytes.length;) {
+                const n = Math.min(bytes.length - from, buffer.length - used);
+                buffer.set(bytes.subarray(from, from + n), used);
+                used += n;
+                from += n;
+                if (used === buffer.length)
+                    makePart();
+            }
         },
         finish() {
             makePart();
@@ -213,7 +254,11 @@ async function runJob(job) {
 
 async function load(wanted) {
     try {
-        tool = await loadTool(wanted);
+        const reader = startReader();
+        const loaded = await loadTool(wanted).catch((error) => {
+            throw new Error(`its WebAssembly module could not be loaded: ${error?.message ?? error}`);
+        });
+        tool = { ...loaded, readSlice: readThrough(await reader) };
         postMessage({ type: 'ready', build: tool.build });
     } catch (error) {
         postMessage({ type: 'unavailable', message: String(error?.message ?? error) });
