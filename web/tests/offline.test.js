@@ -4,14 +4,16 @@
 import { test, expect } from '@playwright/test';
 import { spawn } from 'node:child_process';
 import { randomBytes } from 'node:crypto';
+import { cpSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { list, nativeListing, paste, root, saveThrough, scratch, webDir } from './helpers.js';
 
 const files = scratch();
 
-// A server of the page of its own, on a port the system picks, to stop.
-async function ownServer() {
-    const server = spawn('python3', ['-u', '-m', 'http.server', '--bind', '127.0.0.1', '--directory', webDir, '0'],
+// A server of the page (or of `dir`) of its own, on a port the system
+// picks, to stop.
+async function ownServer(dir = webDir) {
+    const server = spawn('python3', ['-u', '-m', 'http.server', '--bind', '127.0.0.1', '--directory', dir, '0'],
                          { stdio: ['ignore', 'pipe', 'ignore'] });
     const port = await new Promise((resolve, reject) => {
         server.stdout.on('data', (data) => {
@@ -45,7 +47,7 @@ test('reloads, lists and compares with the server stopped', async ({ page }) => 
     await list(page, path, '1F0');
     const expected = nativeListing('1F0', path).toString('latin1');
     expect(await page.locator('#listing').textContent()).toBe(expected);
-    expect(await paste(page, expected)).toHaveAttribute('data-verdict', 'match');
+    await expect(await paste(page, expected)).toHaveAttribute('data-verdict', 'match');
 });
 
 test('sends nothing anywhere but to its own origin, and loads the tool once', async ({ page, context, baseURL }) => {
@@ -68,23 +70,34 @@ test('sends nothing anywhere but to its own origin, and loads the tool once', as
 
 test.describe('a tool that cannot load', () => {
     test.use({ serviceWorkers: 'block' });
+    // The page served with one of its files missing or broken.
     const failures = [
-        { name: 'the worker', route: '**/worker.js', answer: (route) => route.abort(), says: /worker/ },
-        { name: 'the module, missing', route: '**/*.wasm', answer: (route) => route.fulfill({ status: 404 }),
-          says: /module could not be loaded.*404/ },
-        { name: 'the module, broken', route: '**/*.wasm',
-          answer: (route) => route.fulfill({ body: Buffer.from('not a module'), contentType: 'application/wasm' }),
-          says: /module could not be loaded/ },
+        { name: 'the worker', file: 'worker.js', says: /worker/ },
+        { name: 'the reader', file: 'reader.js', says: /reader/ },
+        { name: 'the module, missing', file: /\.wasm$/, says: /module could not be loaded.*404/ },
+        { name: 'the module, broken', file: /\.wasm$/, content: 'not a module', says: /module could not be loaded/ },
     ];
     for (const f of failures) {
         test(`is told within seconds: ${f.name}`, async ({ page }) => {
-            await page.route(f.route, f.answer);
-            await page.goto('index.html');
-            await expect(page.locator('#message')).toContainText('could not load the tool', { timeout: 5000 });
-            await expect(page.locator('#message')).toContainText(f.says);
-            // A file chosen then fails at once too, never waits.
-            await page.locator('#file').setInputFiles(join(root, 'examples/hello.txt'));
-            await expect(page.locator('#listing')).toHaveAttribute('data-state', 'failed', { timeout: 5000 });
+            const dir = files.path(`page-without-${f.name.replaceAll(/\W/g, '-')}`);
+            cpSync(webDir, dir, { recursive: true });
+            for (const name of readdirSync(dir).filter((n) => (f.file instanceof RegExp ? f.file.test(n) : n === f.file))) {
+                if (f.content === undefined)
+                    rmSync(join(dir, name));
+                else
+                    writeFileSync(join(dir, name), f.content);
+            }
+            const server = await ownServer(dir);
+            try {
+                await page.goto(server.url);
+                await expect(page.locator('#message')).toContainText('could not load the tool', { timeout: 5000 });
+                await expect(page.locator('#message')).toContainText(f.says);
+                // A file chosen then fails at once too, never waits.
+                await page.locator('#file').setInputFiles(join(root, 'examples/hello.txt'));
+                await expect(page.locator('#listing')).toHaveAttribute('data-state', 'failed', { timeout: 5000 });
+            } finally {
+                await server.stop();
+            }
         });
     }
 });
