@@ -67,10 +67,6 @@ constexpr named_routine routines[] = {
     {"avx2", format_blocks_avx2, has_avx2, "AVX2"},
     {"sse2", format_blocks_sse2, has_sse2, "SSE2"},
 #endif
-#ifdef VANTREL_HAS_SIMD128
-    // An engine without SIMD128 refuses the whole module that holds it.
-    {"simd128", format_blocks_simd128, always, "WebAssembly SIMD128"},
-#endif
     {"plain", format_blocks_plain, always, "nothing"},
 };
 

@@ -21,7 +21,7 @@ const page = {
     progressArea: $('progress-area'), progressLabel: $('progress-label'), progress: $('progress'),
     progressText: $('progress-text'), message: $('message'), status: $('status'), startUsed: $('start-used'),
     download: $('download'), copy: $('copy'), copyStatus: $('copy-status'), listing: $('listing'),
-    expected: $('expected'), build: $('build'), offline: $('offline'),
+    expected: $('expected'), toolState: $('tool-state'), offline: $('offline'),
 };
 const listingView = createListingView(page.listing);
 const comparisonView = createComparisonView({
@@ -77,10 +77,9 @@ function stop(kind = null) {
 }
 
 const tool = startTool({
-    build: new URLSearchParams(location.search).get('build') ?? 'auto',
     onState(state, detail) {
         if (state === 'ready') {
-            page.build.textContent = `WebAssembly module: ${detail === 'simd128' ? 'SIMD128' : 'plain'} build.`;
+            page.toolState.textContent = 'The tool is loaded: it lists files here, without a network.';
             if (page.message.dataset.about === 'tool')
                 showMessage('');
         } else if (state === 'slow' || state === 'unavailable') {

@@ -7,7 +7,7 @@ const CACHE = `vantrel-${VERSION}`;
 const FILES = [
     './', 'index.html', 'style.css', 'main.js', 'tool.js', 'worker.js', 'reader.js', 'wasi.js', 'file-slices.js',
     'listing-runs.js', 'listing-text.js', 'listing-view.js', 'compare.js', 'comparison-view.js', 'save.js',
-    'words.js', 'vantrel.wasm', 'vantrel-simd128.wasm',
+    'words.js', 'vantrel.wasm',
 ];
 
 self.addEventListener('install', (event) => {

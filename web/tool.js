@@ -6,9 +6,9 @@ const LOAD_WAIT_MS = 5000;
 
 export class ToolUnavailable extends Error {}
 
-// onState(state, detail): 'loading', 'ready' (detail: the module's build),
-// 'slow' (still loading after LOAD_WAIT_MS) or 'unavailable' (detail: why).
-export function startTool({ build, onState }) {
+// onState(state, detail): 'loading', 'ready', 'slow' (still loading after
+// LOAD_WAIT_MS) or 'unavailable' (detail: why).
+export function startTool({ onState }) {
     const pending = new Map();
     let nextId = 1;
     let state = 'loading';
@@ -36,7 +36,7 @@ export function startTool({ build, onState }) {
     worker.onmessage = ({ data }) => {
         if (data.type === 'ready') {
             clearTimeout(slow);
-            setState('ready', data.build);
+            setState('ready');
         } else if (data.type === 'unavailable') {
             clearTimeout(slow);
             fail(data.message);
@@ -55,7 +55,7 @@ export function startTool({ build, onState }) {
                 job.reject(new Error(data.message));
         }
     };
-    worker.postMessage({ type: 'load', build });
+    worker.postMessage({ type: 'load' });
     setState('loading');
 
     return {

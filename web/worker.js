@@ -21,28 +21,11 @@ let tool = null;
 let queue = Promise.resolve();
 const cancelled = new Set();
 
-// The SIMD128 build where the engine validates it, else the plain one;
-// `wanted` ('plain' or 'simd128') overrides the choice.
-async function loadTool(wanted) {
-    const fetchBytes = async (url) => {
-        const response = await fetch(url);
-        if (!response.ok)
-            throw new Error(`${url}: ${response.status} ${response.statusText}`);
-        return response.arrayBuffer();
-    };
-    let build = 'plain';
-    let bytes = null;
-    if (wanted !== 'plain') {
-        bytes = await fetchBytes('vantrel-simd128.wasm');
-        if (WebAssembly.validate(bytes))
-            build = 'simd128';
-        else if (wanted === 'simd128')
-            throw new Error('this browser does not run WebAssembly SIMD128');
-    }
-    if (build === 'plain')
-        bytes = await fetchBytes('vantrel.wasm');
-    const module = await WebAssembly.compile(bytes);
-    return { build, module };
+async function loadModule() {
+    const response = await fetch('vantrel.wasm');
+    if (!response.ok)
+        throw new Error(`vantrel.wasm: ${response.status} ${response.statusText}`);
+    return WebAssembly.compile(await response.arrayBuffer());
 }
 
 // The worker that reads the file while this one lists, once it has loaded.
@@ -154,7 +137,7 @@ const jobs = {
             return run;
         const kept = text.finish();
         return { ...run, ...kept, ...summarizeListing(kept.tail, kept.tailStart), startAddress,
-                 build: tool.build, seconds: (performance.now() - started) / 1000 };
+                 seconds: (performance.now() - started) / 1000 };
     },
 
     // Where the pasted lines belong, and the listing's lines there. Line 1
@@ -252,14 +235,14 @@ async function runJob(job) {
     }
 }
 
-async function load(wanted) {
+async function load() {
     try {
         const reader = startReader();
-        const loaded = await loadTool(wanted).catch((error) => {
+        const module = await loadModule().catch((error) => {
             throw new Error(`its WebAssembly module could not be loaded: ${error?.message ?? error}`);
         });
-        tool = { ...loaded, readSlice: readThrough(await reader) };
-        postMessage({ type: 'ready', build: tool.build });
+        tool = { module, readSlice: readThrough(await reader) };
+        postMessage({ type: 'ready' });
     } catch (error) {
         postMessage({ type: 'unavailable', message: String(error?.message ?? error) });
     }
@@ -269,7 +252,7 @@ onmessage = ({ data }) => {
     if (data.type === 'cancel')
         cancelled.add(data.id);
     else if (data.type === 'load')
-        queue = queue.then(() => load(data.build));
+        queue = queue.then(load);
     else
         queue = queue.then(() => runJob(data));
 };

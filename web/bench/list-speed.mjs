@@ -1,15 +1,15 @@
 // Times the page listing a file in headless Chromium against a read-only
 // pass over the same File in the same page (the floor: the page cannot list
-// faster than the browser hands it the file), with each module build in
-// turn, and the browser's memory meanwhile:
-//   node bench/list-speed.mjs [FILE | SIZE] [ROUNDS]
+// faster than the browser hands it the file), and the browser's memory
+// meanwhile:
+//   node bench/list-speed.mjs [FILE | SIZE] [RUNS]
 // SIZE (such as 256MiB or 1GiB) makes a random file of that size; the
-// default is 256MiB, 3 rounds. Each round runs every build once, in an order
-// that alternates from round to round. The page's time runs from choosing
-// the file to the listing shown; memory is the peak resident memory of the
-// tab's renderer and of all the browser's processes, sampled while the page
-// lists, and their peak proportional share (PSS, which counts shared pages
-// once). Serves VANTREL_WEB_DIR (default the wasm preset's staged page).
+// default is 256MiB, 3 runs, each in a fresh tab. The page's time runs from
+// choosing the file to the listing shown; memory is the peak resident memory
+// of the tab's renderer and of all the browser's processes, sampled while
+// the page lists, and their peak proportional share (PSS, which counts
+// shared pages once), with the same before the file is chosen. Serves
+// VANTREL_WEB_DIR (default the wasm preset's staged page).
 import { chromium } from '@playwright/test';
 import { spawn } from 'node:child_process';
 import { randomBytes } from 'node:crypto';
@@ -94,10 +94,8 @@ function median(values) {
 
 const here = fileURLToPath(new URL('.', import.meta.url));
 const webDir = process.env.VANTREL_WEB_DIR ?? join(here, '../../build/wasm/web');
-const builds = ['plain', 'simd128'].filter((build) =>
-    statSync(join(webDir, build === 'plain' ? 'vantrel.wasm' : 'vantrel-simd128.wasm'), { throwIfNoEntry: false }));
 const port = 8179;
-const rounds = Number(process.argv[3] ?? 3);
+const runs = Number(process.argv[3] ?? 3);
 const dir = mkdtempSync(join(tmpdir(), 'vantrel-speed-'));
 const path = fileToList(process.argv[2], dir);
 const size = statSync(path).size;
@@ -111,11 +109,11 @@ const browser = await chromium.launch({
 });
 
 // One listing in a fresh tab, then the read-only pass in the same tab.
-async function run(build) {
+async function run() {
     const context = await browser.newContext({ serviceWorkers: 'block' });
     const page = await context.newPage();
-    await page.goto(`http://127.0.0.1:${port}/index.html?build=${build}`);
-    await page.locator('#build').filter({ hasText: 'module' }).waitFor();
+    await page.goto(`http://127.0.0.1:${port}/index.html`);
+    await page.locator('#tool-state').filter({ hasText: 'loaded' }).waitFor();
     const idle = memorySampler()();
     const stop = memorySampler();
     await page.locator('#file').setInputFiles(path);
@@ -136,50 +134,34 @@ async function run(build) {
         return (performance.now() - started) / 1000;
     });
     await context.close();
-    return { build, seconds, floor, memory, idle };
+    return { seconds, floor, memory, idle };
 }
 
 try {
     const cpu = /model name\s*:\s*(.*)/.exec(readFileSync('/proc/cpuinfo', 'utf8'))?.[1];
-    console.log(`${size} bytes, ${rounds} rounds of ${builds.join(' and ')}; ${cpu}, ` +
+    console.log(`${size} bytes, ${runs} runs; ${cpu}, ` +
                 `${readdirSync('/sys/devices/system/cpu').filter((n) => /^cpu\d+$/.test(n)).length} cores; ` +
                 `${browser.version()}`);
-    console.log('build    page s  floor s  page/floor  MB/s  peak MiB: renderer  all (RSS)  all (PSS)' +
+    console.log('page s  floor s  page/floor  MB/s  peak MiB: renderer  all (RSS)  all (PSS)' +
                 '  idle MiB: all (RSS)  all (PSS)');
     const results = [];
-    for (let round = 0; round < rounds; round++) {
-        for (const build of round % 2 === 0 ? builds : [...builds].reverse()) {
-            const r = await run(build);
-            results.push(r);
-            console.log(`${build.padEnd(8)} ${r.seconds.toFixed(2).padStart(6)}  ${r.floor.toFixed(2).padStart(7)}` +
-                        `  ${(r.seconds / r.floor).toFixed(2).padStart(10)}  ${(size / r.seconds / 1e6).toFixed(0).padStart(4)}` +
-                        `  ${r.memory.renderer.toFixed(0).padStart(18)}  ${r.memory.all.toFixed(0).padStart(9)}` +
-                        `  ${r.memory.pss.toFixed(0).padStart(9)}  ${r.idle.all.toFixed(0).padStart(19)}` +
-                        `  ${r.idle.pss.toFixed(0).padStart(9)}`);
-        }
+    for (let i = 0; i < runs; i++) {
+        const r = await run();
+        results.push(r);
+        console.log(`${r.seconds.toFixed(2).padStart(6)}  ${r.floor.toFixed(2).padStart(7)}` +
+                    `  ${(r.seconds / r.floor).toFixed(2).padStart(10)}  ${(size / r.seconds / 1e6).toFixed(0).padStart(4)}` +
+                    `  ${r.memory.renderer.toFixed(0).padStart(18)}  ${r.memory.all.toFixed(0).padStart(9)}` +
+                    `  ${r.memory.pss.toFixed(0).padStart(9)}  ${r.idle.all.toFixed(0).padStart(19)}` +
+                    `  ${r.idle.pss.toFixed(0).padStart(9)}`);
     }
-    console.log('medians:');
-    for (const build of builds) {
-        const mine = results.filter((r) => r.build === build);
-        const ratio = median(mine.map((r) => r.seconds / r.floor));
-        const all = Math.max(...mine.map((r) => r.memory.all));
-        const pss = Math.max(...mine.map((r) => r.memory.pss));
-        console.log(`${build.padEnd(8)} page ${median(mine.map((r) => r.seconds)).toFixed(2)} s, floor ` +
-                    `${median(mine.map((r) => r.floor)).toFixed(2)} s, page/floor ${ratio.toFixed(2)} ` +
-                    `(target ${TARGET_RATIO}: ${ratio <= TARGET_RATIO ? 'met' : 'missed'}), all processes at most ` +
-                    `${all.toFixed(0)} MiB RSS, ${pss.toFixed(0)} MiB PSS (target ${TARGET_MIB}: ` +
-                    `${all < TARGET_MIB ? 'met' : 'missed'} by RSS, ${pss < TARGET_MIB ? 'met' : 'missed'} by PSS)`);
-    }
-    if (builds.length === 2) {
-        // Each round's SIMD128 time against its plain time.
-        const ratios = [];
-        for (let round = 0; round < rounds; round++) {
-            const [plain, simd] = builds.map((b) => results.filter((r) => r.build === b)[round].seconds);
-            ratios.push(simd / plain);
-        }
-        console.log(`simd128/plain per round: ${ratios.map((r) => r.toFixed(2)).join(' ')}; median ` +
-                    `${median(ratios).toFixed(2)} (SIMD128 pays when at most 0.90)`);
-    }
+    const ratio = median(results.map((r) => r.seconds / r.floor));
+    const all = Math.max(...results.map((r) => r.memory.all));
+    const pss = Math.max(...results.map((r) => r.memory.pss));
+    console.log(`median: page ${median(results.map((r) => r.seconds)).toFixed(2)} s, floor ` +
+                `${median(results.map((r) => r.floor)).toFixed(2)} s, page/floor ${ratio.toFixed(2)} ` +
+                `(target ${TARGET_RATIO}: ${ratio <= TARGET_RATIO ? 'met' : 'missed'}); all processes at most ` +
+                `${all.toFixed(0)} MiB RSS, ${pss.toFixed(0)} MiB PSS (target ${TARGET_MIB}: ` +
+                `${all < TARGET_MIB ? 'met' : 'missed'} by RSS, ${pss < TARGET_MIB ? 'met' : 'missed'} by PSS)`);
 } finally {
     await browser.close();
     server.kill();
