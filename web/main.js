@@ -79,7 +79,7 @@ function stop(kind = null) {
 const tool = startTool({
     onState(state, detail) {
         if (state === 'ready') {
-            page.toolState.textContent = 'The tool is loaded: it lists files here, without a network.';
+            page.toolState.textContent = 'The tool is loaded and ready.';
             if (page.message.dataset.about === 'tool')
                 showMessage('');
         } else if (state === 'slow' || state === 'unavailable') {

@@ -113,7 +113,7 @@ async function run() {
     const context = await browser.newContext({ serviceWorkers: 'block' });
     const page = await context.newPage();
     await page.goto(`http://127.0.0.1:${port}/index.html`);
-    await page.locator('#tool-state').filter({ hasText: 'loaded' }).waitFor();
+    await page.locator('#tool-state').filter({ hasText: 'ready' }).waitFor();
     const idle = memorySampler()();
     const stop = memorySampler();
     await page.locator('#file').setInputFiles(path);
