@@ -11,7 +11,9 @@ import { scanStartAddress } from './wasi.js';
 // A listing up to this long is kept whole for the page to show; past it,
 // only its first and last lines.
 const WHOLE_BYTES = 1024 * 1024;
-const TAIL_BYTES = 64 * 1024;
+// The last 1000 lines, which the page shows, and one more, in which the
+// first of them starts.
+const TAIL_BYTES = 1001 * LINE_CHARS;
 const PROGRESS_MS = 100;
 // The download is made in pieces of this much text, and written to disk a
 // piece at a time.

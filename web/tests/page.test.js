@@ -58,8 +58,10 @@ test('says 1 line, 10 lines and never 0.0 MiB', async ({ page }) => {
 
 test('shows the start address as the tool reads it', async ({ page }) => {
     const path = join(root, 'examples/hello.txt');
+    // A space outside ASCII (no-break) is no space to the tool.
     for (const [typed, used] of [['100h', '0x00000100'], [' 0X1f0', '0x000001F0'], ['-8', '0xFFFFFFF8'],
-                                 ['zz', '0x00000000'], ['１００', '0x00000000'], ['', '0x00000000']]) {
+                                 ['zz', '0x00000000'], ['１００', '0x00000000'], ['', '0x00000000'],
+                                 ['\u00a0100', '0x00000000']]) {
         await list(page, path, typed);
         await expect(page.locator('#start-used')).toHaveAttribute('data-address', used);
         await expect(page.locator('#start-used')).toContainText(used);
@@ -148,4 +150,13 @@ test('lists 256 MiB with the progress bar moving and the page answering', async 
     expect(tail).toBe(expected.subarray(expected.length - 2 * 65 - 1).toString('latin1'));
     const { hash } = await download(page, 'stream');
     expect(hash).toBe(sha256(expected));
+});
+
+test('copies the listing to the clipboard as the native tool lists it', async ({ page, context }) => {
+    await context.grantPermissions(['clipboard-read', 'clipboard-write']);
+    const path = files.file('copied.bin', randomBytes(5000));
+    await list(page, path, '1F0');
+    await page.locator('#copy').click();
+    await expect(page.locator('#copy-status')).toHaveText('Copied.');
+    expect(await page.evaluate(() => navigator.clipboard.readText())).toBe(nativeListing('1F0', path).toString('latin1'));
 });
