@@ -95,9 +95,9 @@ export function createComparisonView({ comparison, offer, differences, lineDiffe
         empty(text = '') {
             reset('', text);
         },
-        // A comparison is under way: no verdict yet.
-        busy() {
-            reset('', 'Comparing…');
+        // A comparison is under way, or waits for the listing: no verdict yet.
+        busy(text = 'Comparing…') {
+            reset('', text);
             delete comparison.dataset.verdict;
         },
         notAListing(paste) {

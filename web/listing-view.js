@@ -99,9 +99,10 @@ export function createListingView(element) {
         // Shows `lines` too (line number to text), until the next call; the
         // lines of show() stay.
         showAlso(lines) {
-            if (lines.size === 0 && shown.size === base.size)
+            const more = [...lines].filter(([number]) => !base.has(number));
+            if (more.length === 0 && shown.size === base.size)
                 return;
-            shown = new Map([...base, ...lines]);
+            shown = new Map([...base, ...more]);
             render();
         },
         clear() {

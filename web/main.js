@@ -113,7 +113,7 @@ async function list() {
     page.startUsed.textContent = '';
     page.copyStatus.textContent = '';
     page.status.textContent = `Listing ${file.name}…`;
-    comparisonView.empty();
+    compare();
     try {
         const result = await withProgress('list', 'Listing the file', file.size,
                                           (runJob) => runJob('list', { file, address }));
@@ -167,25 +167,35 @@ async function compare() {
         return comparisonView.empty();
     if (!looksLikeListing(paste))
         return comparisonView.notAListing(paste);
-    if (listing === null)
-        return comparisonView.empty('The comparison starts once a file is listed.');
+    if (listing === null) {
+        return page.listing.dataset.state === 'running' ? comparisonView.busy('The comparison follows the listing.')
+            : comparisonView.empty('The comparison starts once a file is listed.');
+    }
     if (listing.status !== 0)
         return comparisonView.empty('The file could not be listed to its end; there is nothing to compare with.');
     const run = listing;
     comparisonView.busy();
-    const place = await withProgress('compare', 'Finding the pasted lines in the listing', run.file.size,
-                                     (runJob) => runJob('place', { ...listingJob(), pasted: pastedValues(paste),
-                                                                   listingLines: run.lines }));
-    if (place.cancelled || number !== comparing || run !== listing)
-        return;
-    const lines = splitLines(place.text).slice(0, Math.max(0, run.lines - place.first + 1));
-    const outcome = compareAt({ paste, from: place.from, listed: lines.map(lineValues),
-                                listingLines: run.lines, startAddress: run.startAddress });
-    const bytesAt = await fileBytes(run.file, outcome.first, outcome.last);
-    if (number !== comparing)
-        return;
-    comparisonView.show(outcome, { paste, from: place.from, listingLines: run.lines, bytesAt });
-    listingView.showAlso(comparedLines(place.first, lines, outcome));
+    try {
+        const place = await withProgress('compare', 'Finding the pasted lines in the listing', run.file.size,
+                                         (runJob) => runJob('place', { ...listingJob(), pasted: pastedValues(paste),
+                                                                       listingLines: run.lines }));
+        if (place.cancelled || number !== comparing || run !== listing)
+            return;
+        const lines = splitLines(place.text).slice(0, Math.max(0, run.lines - place.first + 1));
+        const outcome = compareAt({ paste, from: place.from, listed: lines.map(lineValues),
+                                    listingLines: run.lines, startAddress: run.startAddress });
+        const bytesAt = await fileBytes(run.file, outcome.first, outcome.last);
+        if (number === comparing)
+            showComparison(outcome, { paste, from: place.from, lines, first: place.first, run, bytesAt });
+    } catch (error) {
+        if (number === comparing)
+            comparisonView.empty(`The comparison could not be made: ${error.message}`);
+    }
+}
+
+function showComparison(outcome, { paste, from, lines, first, run, bytesAt }) {
+    comparisonView.show(outcome, { paste, from, listingLines: run.lines, bytesAt });
+    listingView.showAlso(comparedLines(first, lines, outcome));
     // At another start address every value differs: nothing to mark.
     if (outcome.fitsAddress === null)
         listingView.mark(outcome.groups);

@@ -15,9 +15,10 @@ const WHOLE_BYTES = 1024 * 1024;
 // first of them starts.
 const TAIL_BYTES = 1001 * LINE_CHARS;
 const PROGRESS_MS = 100;
-// The download is made in pieces of this much text, and written to disk a
-// piece at a time.
-const SAVE_BYTES = 16 * 1024 * 1024;
+// A download is listed and written to disk this much of the file at a time.
+const PIECE_BYTES = 16 * 1024 * 1024;
+// Text is gathered into parts of a Blob of this size.
+const PART_BYTES = 16 * 1024 * 1024;
 
 let tool = null;
 let queue = Promise.resolve();
@@ -166,8 +167,8 @@ const jobs = {
     // time: only one piece's text is ever held.
     async save(job) {
         const writable = await job.handle.createWritable();
-        for (let from = 0; ; from += SAVE_BYTES) {
-            const to = Math.min(job.file.size, from + SAVE_BYTES);
+        for (let from = 0; ; from += PIECE_BYTES) {
+            const to = Math.min(job.file.size, from + PIECE_BYTES);
             const text = blobBuilder();
             const run = await listWith(job, { from, to, onText: text.add });
             if (run.cancelled) {
@@ -192,11 +193,11 @@ const jobs = {
 };
 
 // Text copied out of the module's memory into a Blob, through one buffer
-// (of `size`, at most SAVE_BYTES) that becomes a part of the Blob, copied
+// (of `size`, at most PART_BYTES) that becomes a part of the Blob, copied
 // into the browser's store, each time it is full.
-function blobBuilder(size = SAVE_BYTES) {
+function blobBuilder(size = PART_BYTES) {
     const parts = [];
-    const buffer = new Uint8Array(Math.min(size, SAVE_BYTES));
+    const buffer = new Uint8Array(Math.min(size, PART_BYTES));
     let used = 0;
     const makePart = () => {
         parts.push(new Blob([buffer.subarray(0, used)]));
