@@ -1,5 +1,5 @@
 # The package build also makes vantrel-VERSION-web.zip, the page and its
-# WebAssembly modules, from a WASI build of its own, into the same folder.
+# WebAssembly module, from a WASI build of its own, into the same folder.
 option(VANTREL_WEB_PACKAGE "Also make the web zip (needs the wasm32 libraries)" OFF)
 if(VANTREL_WEB_PACKAGE AND NOT CMAKE_SYSTEM_NAME STREQUAL "WASI")
   include(ExternalProject)

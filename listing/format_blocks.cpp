@@ -73,10 +73,6 @@ constexpr named_routine routines[] = {
     {"avx512vbmi", format_blocks_avx512vbmi, runs_avx512vbmi, pays_avx512vbmi},
     {"avx2", format_blocks_avx2, runs_avx2, runs_avx2},
 #endif
-#ifdef VANTREL_HAS_SIMD128
-    // An engine without SIMD128 refuses the whole module that holds it.
-    {"simd128", format_blocks_simd128, always, always},
-#endif
     {"plain", format_blocks_plain, always, always},
 };
 

@@ -79,13 +79,4 @@ bool pays_avx512vbmi(const processor& cpu);
 #endif
 #endif
 
-#if defined(__wasm_simd128__) && !defined(VANTREL_PORTABLE)
-#define VANTREL_HAS_SIMD128 1
-// The WebAssembly SIMD128 routine, in a module built for it (-msimd128): an
-// engine without SIMD128 refuses the whole module, so nothing is checked at
-// run time.
-char* format_blocks_simd128(const unsigned char* in, std::size_t blocks, std::uint32_t address,
-                            char* out);
-#endif
-
 } // namespace vantrel

@@ -3,7 +3,7 @@
 # finds no error or warning in the .deb and no missing hardening, which
 # installs, lists a file, has its manual page found, and removes again; each
 # Windows zip holds the program, the README and the license, the web zip the
-# page, its modules and the license; SHA256SUMS lists every
+# page, its module and the license; SHA256SUMS lists every
 # package and matches it; no binary holds the path it was built in. Then the
 # packages are made once more from a fresh clone of the commit, in another
 # folder, later and with another umask, and must come out byte for byte the
@@ -48,18 +48,19 @@ for zip in "$dir"/vantrel-*-win32.zip "$dir"/vantrel-*-win64.zip; do
     unzip -q "$zip" "$top/vantrel.exe" -d "$tmp"
     binaries+=("$tmp/$top/vantrel.exe")
 done
-# The page: its files, both modules and the license.
+# The page: its files, its module and the license.
 web_zip=$(echo "$dir"/vantrel-*-web.zip)
 top=$(basename "$web_zip" .zip)
 contents=$(unzip -Z1 "$web_zip" | sort)
-expected=$(printf "$top/%s\n" LICENSE compare.js index.html main.js style.css vantrel-simd128.wasm \
-    vantrel.wasm wasi.js worker.js | sort)
+expected=$(printf "$top/%s\n" LICENSE compare.js comparison-view.js file-slices.js index.html \
+    listing-runs.js listing-text.js listing-view.js main.js reader.js save.js style.css sw.js tool.js \
+    vantrel.wasm wasi.js words.js worker.js | sort)
 [[ $contents == "$expected" ]] || {
     echo "$web_zip holds: $contents"
     exit 1
 }
-unzip -q "$web_zip" "$top/vantrel.wasm" "$top/vantrel-simd128.wasm" -d "$tmp"
-binaries+=("$tmp/$top/vantrel.wasm" "$tmp/$top/vantrel-simd128.wasm")
+unzip -q "$web_zip" "$top/vantrel.wasm" -d "$tmp"
+binaries+=("$tmp/$top/vantrel.wasm")
 for binary in "${binaries[@]}"; do
     ! strings -a "$binary" | grep -F -e "$root" -e "$dir" || {
         echo "${binary#"$tmp"/} holds a path of the build"

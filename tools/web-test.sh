@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The page's tests in a real browser: Playwright, from web/package-lock.json,
+# The page's tests: the comparison's logic under Node.js's test runner, then
+# the page in a real browser: Playwright, from web/package-lock.json,
 # driving Debian's Chromium (package chromium) headless, against the page and
 # modules that the wasm preset stages in build/wasm/web, with the release
 # build's listings as the reference. Both builds must be made first:
@@ -15,4 +16,5 @@ done
 # Playwright's own browsers are not used, so none is downloaded.
 export PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1
 npm ci --no-audit --no-fund
+node --test unit/*.test.js
 npx playwright test "$@"

@@ -1,7 +1,7 @@
-// The part of WASI (preview 1) that the tool needs, for a Worker: its
-// arguments, standard output and error handed to callbacks, and one file,
-// the one the user chose, read in slices of a File or Blob. The file lies in
-// the one preopened directory "." under its own name; nothing else exists.
+// The part of WASI (preview 1) that the tool needs: its arguments, standard
+// output and error handed to callbacks, and one file, whose bytes the caller
+// hands over. The file lies in the one preopened directory "." under its own
+// name; nothing else exists.
 
 const ERRNO_SUCCESS = 0;
 const ERRNO_BADF = 8;
@@ -20,9 +20,6 @@ const STDERR = 2;
 const PREOPEN_FD = 3;
 const PREOPEN_NAME = '.';
 const FILE_FD = 4;
-// The tool asks for 32 KiB, then 512 KiB at a time; slices this large keep
-// the number of reads of the File low without holding much of it.
-const SLICE_BYTES = 16 * 1024 * 1024;
 
 // Thrown by proc_exit to leave the module; caught by run_command.
 class ProcessExit {
@@ -31,38 +28,20 @@ class ProcessExit {
     }
 }
 
-// Reads `file` from any position, a slice at a time; a failed read throws.
-// timing.readSeconds adds up the time spent in the File's reads.
-function sliceReader(file, timing) {
-    let start = 0;
-    let bytes = new Uint8Array(0);
-    const reader = new FileReaderSync();
-    return (position, length) => {
-        if (position < start || position + length > start + bytes.length) {
-            start = position;
-            const end = Math.min(file.size, position + Math.max(length, SLICE_BYTES));
-            const started = performance.now();
-            bytes = new Uint8Array(reader.readAsArrayBuffer(file.slice(start, end)));
-            timing.readSeconds += (performance.now() - started) / 1000;
-        }
-        const from = position - start;
-        return bytes.subarray(from, Math.min(bytes.length, from + length));
-    };
-}
-
 // Runs the WASI command `module` with `args` (the program's name first) on
-// `file`, whose name is `name`. onOutput(fd, bytes) gets every write to
-// standard output (1) or error (2), onRead(position) the file position after
-// every read; timing.readSeconds gets the time spent reading the File.
-// Returns the exit status.
-export function runCommand(module, { args, name, file, onOutput, onRead, timing }) {
+// `file`: { name, size, mtimeNs (a BigInt), openable, read(position, length) },
+// where read gives a Uint8Array of up to `length` bytes, fewer only at the
+// file's end, and throws when the bytes cannot be had. onOutput(fd, bytes)
+// gets every write to standard output (1) or error (2) as a view into the
+// module's memory, valid during the call only; onRead(position) the file
+// position after every read. Returns the exit status.
+export function runCommand(module, { args, file, onOutput, onRead = () => {} }) {
     const encoder = new TextEncoder();
     const encodedArgs = args.map((arg) => encoder.encode(`${arg}\0`));
     const nameBytes = encoder.encode(PREOPEN_NAME);
     let memory = null;
     let fileOpen = false;
     let position = 0;
-    let read = null;
 
     const view = () => new DataView(memory.buffer);
     const bytesAt = (pointer, length) => new Uint8Array(memory.buffer, pointer, length);
@@ -133,8 +112,12 @@ export function runCommand(module, { args, name, file, onOutput, onRead, timing 
             bytesAt(pointer, 64).fill(0);
             view().setUint8(pointer + 16, type);
             view().setBigUint64(pointer + 24, 1n, true);
-            if (fd === FILE_FD)
+            // The same size and time at every call: the bytes handed over
+            // are the file's as it was chosen, and do not change.
+            if (fd === FILE_FD) {
                 view().setBigUint64(pointer + 32, BigInt(file.size), true);
+                view().setBigUint64(pointer + 48, file.mtimeNs, true);
+            }
             return ERRNO_SUCCESS;
         },
         path_open(dirFd, _dirFlags, pathPointer, pathLength, _openFlags, _rights, _inherited,
@@ -142,16 +125,8 @@ export function runCommand(module, { args, name, file, onOutput, onRead, timing 
             if (dirFd !== PREOPEN_FD)
                 return ERRNO_BADF;
             const path = new TextDecoder().decode(bytesAt(pathPointer, pathLength).slice());
-            if (path !== name || fileOpen)
+            if (path !== file.name || fileOpen || !file.openable)
                 return ERRNO_NOENT;
-            // A file that can no longer be read (removed or changed since it
-            // was chosen) cannot be opened.
-            read = sliceReader(file, timing);
-            try {
-                read(0, 1);
-            } catch {
-                return ERRNO_NOENT;
-            }
             fileOpen = true;
             position = 0;
             view().setUint32(fdPointer, FILE_FD, true);
@@ -163,7 +138,7 @@ export function runCommand(module, { args, name, file, onOutput, onRead, timing 
             let total = 0;
             try {
                 for (const { buffer, length } of iovecs(iovsPointer, iovsCount)) {
-                    const bytes = read(position, length);
+                    const bytes = file.read(position, length);
                     bytesAt(buffer, bytes.length).set(bytes);
                     position += bytes.length;
                     total += bytes.length;
@@ -171,6 +146,8 @@ export function runCommand(module, { args, name, file, onOutput, onRead, timing 
                         break;
                 }
             } catch {
+                // An error, never the end of the file: the tool then says
+                // that it cannot read the file, after the lines before.
                 return ERRNO_IO;
             }
             view().setUint32(readPointer, total, true);
@@ -182,7 +159,7 @@ export function runCommand(module, { args, name, file, onOutput, onRead, timing 
                 return ERRNO_BADF;
             let total = 0;
             for (const { buffer, length } of iovecs(iovsPointer, iovsCount)) {
-                onOutput(fd, bytesAt(buffer, length).slice());
+                onOutput(fd, bytesAt(buffer, length));
                 total += length;
             }
             view().setUint32(writtenPointer, total, true);
