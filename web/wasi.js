@@ -177,6 +177,10 @@ export function runCommand(module, { args, file, onOutput, onRead = () => {} }) 
             return ERRNO_SUCCESS;
         },
         fd_close(fd) {
+            // The tool closes standard output at its end, to learn that all
+            // of it was taken: every write has been handed over by then.
+            if (fd === STDOUT || fd === STDERR)
+                return ERRNO_SUCCESS;
             if (fd !== FILE_FD || !fileOpen)
                 return ERRNO_BADF;
             fileOpen = false;
