@@ -110,9 +110,11 @@ update_lists() {
 # An apt preferences file that pins every package that the packages of
 # other architectures need, and whose candidates differ between the native
 # architecture and one of those, at the newest version that all of them
-# have. Empty when there is none.
+# have. Binaries of one source often need each other at one version
+# (libssl-dev needs libssl3 at its own), so each pin holds for every binary
+# of the package's source. Empty when there is none.
 common_version_pins() {
-    local native names arches
+    local native names arches name version source
     native=$(dpkg --print-architecture)
     arches=$(printf '%s\n' "$@" | sed 's/.*://' | sort -u)
     names=$(apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts --no-breaks \
@@ -157,12 +159,17 @@ common_version_pins() {
                     everywhere = 1
                     for (arch in present) if (!has[name, arch, versions[i]]) everywhere = 0
                     if (everywhere) {
-                        printf "Package: %s\nPin: version %s\nPin-Priority: 1001\n\n", name, versions[i]
+                        print name, versions[i]
                         break
                     }
                 }
             }
-        }'
+        }' | while read -r name version; do
+        source=$(apt-cache show "$name=$version" | sed -n 's/^Source: \([^ ]*\).*/\1/p' | head -n 1)
+        echo "${source:-$name} $version"
+    done | sort -u | while read -r source version; do
+        printf 'Package: src:%s\nPin: version %s\nPin-Priority: 1001\n\n' "$source" "$version"
+    done
 }
 
 install() {
@@ -176,6 +183,6 @@ install "${missing[@]}" && exit 0
 common_version_pins "${foreign[@]}" >"$scratch/pins"
 [[ -s $scratch/pins ]] || exit 1
 echo "deps: the ${foreign[*]} packages cannot be had at the versions of their native twins;" \
-    "installing both at a version that both architectures have:"
+    "installing these sources' packages at a version that every architecture has:"
 awk '/^Package:/ { name = $2 } /^Pin:/ { print "  " name " " $3 }' "$scratch/pins"
 install --allow-downgrades -o Dir::Etc::Preferences="$scratch/pins" "${missing[@]}"
