@@ -35,6 +35,22 @@ if [[ ${1:-} == all ]]; then
     command -v npm >/dev/null || packages+=(npm)
 fi
 
+# tools/wasi-run and Playwright need Node.js 20 or later, and Debian 12 has
+# 18: then npm installs Node.js 20 from its registry (the package node, into
+# /usr/local, which comes before /usr on the PATH). Run once the Debian
+# packages are there.
+newer_node() {
+    local major
+    [[ ${1:-} == all ]] || return 0
+    major=$(node -p 'process.versions.node.split(".")[0]' 2>/dev/null || echo 0)
+    ((major >= 20)) && return 0
+    echo "deps: Node.js $(node --version 2>/dev/null) is older than 20: installing Node.js 20 with npm"
+    if ((EUID == 0)); then npm install --global node@20; else sudo npm install --global node@20; fi
+    hash -r
+    major=$(node -p 'process.versions.node.split(".")[0]')
+    ((major >= 20)) || { echo "deps: node is still $(node --version) on the PATH" >&2; exit 1; }
+}
+
 # Where the kernel refuses 32-bit programs, wine's 32-bit loader runs under
 # qemu-i386, which must be 8.0 or later; Debian 12 has that only in
 # bookworm-backports, from which nothing but qemu-user is taken.
@@ -53,6 +69,7 @@ if backports_qemu && [[ " ${missing[*]} " != *" qemu-user "* ]] &&
 fi
 if ((${#missing[@]} == 0)); then
     echo "deps: every package is installed"
+    newer_node "${1:-}"
     exit 0
 fi
 
@@ -178,7 +195,10 @@ install() {
 
 update_lists
 echo "deps: installing ${missing[*]}"
-install "${missing[@]}" && exit 0
+if install "${missing[@]}"; then
+    newer_node "${1:-}"
+    exit 0
+fi
 ((${#foreign[@]} > 0)) || exit 1
 common_version_pins "${foreign[@]}" >"$scratch/pins"
 [[ -s $scratch/pins ]] || exit 1
@@ -186,3 +206,4 @@ echo "deps: the ${foreign[*]} packages cannot be had at the versions of their na
     "installing these sources' packages at a version that every architecture has:"
 awk '/^Package:/ { name = $2 } /^Pin:/ { print "  " name " " $3 }' "$scratch/pins"
 install --allow-downgrades -o Dir::Etc::Preferences="$scratch/pins" "${missing[@]}"
+newer_node "${1:-}"
