@@ -52,9 +52,9 @@ else()
   # A cross build's toolchain file names its Debian architecture; dpkg would
   # give the builder's own. dpkg-shlibdeps then takes the versions of the C
   # library from that architecture's libc6 (multiarch, as for any Debian
-  # cross build; tools/deps.sh all installs it).
-  # Its own system name also gives it a staging folder of its own beside
-  # the other .debs that the package build makes into one folder.
+  # cross build; tools/deps.sh all installs it). A system name of its own
+  # gives the package a staging folder of its own, apart from those of the
+  # other .debs that the package build makes into the same folder.
   if(CMAKE_CROSSCOMPILING AND VANTREL_DEBIAN_ARCH)
     set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${VANTREL_DEBIAN_ARCH})
     set(CPACK_SYSTEM_NAME Linux-${VANTREL_DEBIAN_ARCH})

@@ -7,6 +7,12 @@ if(NOT VANTREL_STATIC)
   return()
 endif()
 
+# g++ 12 links the C library dynamically again after a -static-libstdc++,
+# even in a static PIE; a static link takes the C++ runtime's few pieces in
+# anyway.
+get_target_property(link_options vantrel LINK_OPTIONS)
+list(REMOVE_ITEM link_options -static-libstdc++)
+set_target_properties(vantrel PROPERTIES LINK_OPTIONS "${link_options}")
 # A static PIE, so that the program is still loaded at a random address,
 # where the C library has the start-up code for it; else a plain static
 # program (Debian's armhf C library has none). Of -pie and -static-pie the
@@ -14,12 +20,6 @@ endif()
 # options: the flag goes at the end of the line, with the libraries.
 include(CheckLinkerFlag)
 check_linker_flag(CXX -static-pie VANTREL_STATIC_PIE)
-# g++ 12 links the C library dynamically again after a -static-libstdc++,
-# even in a static PIE; a static link takes the C++ runtime's few pieces in
-# anyway.
-get_target_property(link_options vantrel LINK_OPTIONS)
-list(REMOVE_ITEM link_options -static-libstdc++)
-set_target_properties(vantrel PROPERTIES LINK_OPTIONS "${link_options}")
 if(VANTREL_STATIC_PIE)
   target_link_libraries(vantrel PRIVATE -static-pie)
 else()
