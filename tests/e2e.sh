@@ -183,6 +183,13 @@ needs_only_libc)
     grep -v -E '\[(libc\.so\.6|ld-linux[-a-z0-9_]*\.so\.[0-9])\]' <<<"$needed" &&
         fail "needs more than the C library"
     ;;
+needs_no_library)
+    # A static program (the Linux tarballs'): neither a dynamic loader nor a
+    # library to ask for.
+    headers=$(readelf -lW "${tool[-1]}") || fail "not an executable of this system's format"
+    grep -F 'program interpreter' <<<"$headers" && fail "asks for a dynamic loader"
+    readelf -d "${tool[-1]}" | grep NEEDED && fail "needs libraries"
+    ;;
 stdin_pipe)
     $windows && skip "/dev/stdin is a Linux path"
     $wasi && skip "WASI has no /dev/stdin: it is a link out of every directory the runner opens"
