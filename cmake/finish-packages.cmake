@@ -15,6 +15,7 @@ function(normalize_package package)
   elseif(package MATCHES "[.]deb$")
     set(type ar)
   else()
+    # A tarball is made reproducible as it is made.
     return()
   endif()
   if(NOT CPACK_VANTREL_STRIP_NONDETERMINISM)
@@ -33,10 +34,12 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
   get_filename_component(name ${package} NAME)
   list(APPEND made_names ${name})
 endforeach()
-# vantrel_1.0.0_amd64.deb, vantrel-1.0.0-win32.zip and the like.
+# vantrel_1.0.0_amd64.deb, vantrel-1.0.0-win32.zip,
+# vantrel-1.0.0-linux-aarch64.tar.gz and the like.
 file(GLOB earlier LIST_DIRECTORIES false
      "${CPACK_PACKAGE_DIRECTORY}/${CPACK_PACKAGE_NAME}[-_]${CPACK_PACKAGE_VERSION}[-_]*.deb"
-     "${CPACK_PACKAGE_DIRECTORY}/${CPACK_PACKAGE_NAME}[-_]${CPACK_PACKAGE_VERSION}[-_]*.zip")
+     "${CPACK_PACKAGE_DIRECTORY}/${CPACK_PACKAGE_NAME}[-_]${CPACK_PACKAGE_VERSION}[-_]*.zip"
+     "${CPACK_PACKAGE_DIRECTORY}/${CPACK_PACKAGE_NAME}[-_]${CPACK_PACKAGE_VERSION}[-_]*.tar.gz")
 foreach(package IN LISTS earlier)
   get_filename_component(name ${package} NAME)
   if(NOT name IN_LIST made_names)

@@ -3,4 +3,5 @@
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(VANTREL_TRIPLE i686-linux-gnu)
 set(VANTREL_QEMU qemu-i386)
+set(VANTREL_DEBIAN_ARCH i386)
 include(${CMAKE_CURRENT_LIST_DIR}/linux-cross.cmake)
