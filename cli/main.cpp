@@ -18,13 +18,15 @@ int wmain(int argc, wchar_t* argv[])
 int main(int argc, char* argv[])
 {
 #ifdef __wasi__
-    // WASI has no working directory. A runner that shows the host's file
-    // system from its root names the host's working directory in PWD, so
-    // that a relative name means what it means to the native tool; without
-    // one (the web page), names are looked up in the directories it opened.
-    // The directory is the runner's own, which it could enter.
-    if (const char* directory = std::getenv("PWD"))
-        static_cast<void>(chdir(directory));
+    // WASI itself knows no working directory. A runner that shows the
+    // host's file system from its root names the host's in PWD, and the tool
+    // enters it, so that a relative name means what it means to the native
+    // tool; without one (the web page), names are looked up in the
+    // directories the runner opened. Where it cannot be entered, a relative
+    // name would be looked up from the root and name another file: then the
+    // run fails.
+    if (const char* directory = std::getenv("PWD"); directory != nullptr && chdir(directory) != 0)
+        return EXIT_FAILURE;
 #endif
     return vantrel::run_tool(argc, argv);
 }

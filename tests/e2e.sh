@@ -88,6 +88,17 @@ relative_names)
     expect 0 $'000 008 \n' 0 tmp/two.bin
     expect 0 $'000 \n' 0 "$tmp/here/etc/passwd"
     cd sub && expect 0 $'000 \n' 0 ../etc/passwd
+    # In a folder whose name is not UTF-8, which WASI cannot name, a run
+    # under WASI fails rather than list the root's etc/passwd.
+    mkdir -p "$tmp/here/"$'\xff'"/etc" && cd "$tmp/here/"$'\xff' || exit 1
+    zeros 8 etc/passwd
+    if $wasi; then
+        "${tool[@]}" 0 etc/passwd >"$tmp/out" 2>/dev/null
+        status=$?
+        [[ $status == 1 && ! -s $tmp/out ]] || fail "a folder not named in UTF-8: status $status"
+    else
+        expect 0 $'000 \n' 0 etc/passwd
+    fi
     ;;
 directory)
     mkdir "$tmp/dir"
@@ -240,18 +251,24 @@ read_error)
     ;;
 changed_file)
     # The tool is held up writing into a pipe that nobody reads, after it has
-    # read the first half MiB of the file; meanwhile the file is cut short or
-    # extended, and then the pipe is drained. Either way the listing is of no
-    # one version of the file.
+    # read the first half MiB of the file; meanwhile the file is cut short,
+    # extended or rewritten in part, and then the pipe is drained. Each way
+    # the listing is of no one version of the file. Files whose size the
+    # system makes up are not taken for changed.
     head -c $((4 << 20)) /dev/urandom >"$tmp/base.bin"
     mkfifo "$tmp/pipe"
-    for change in "truncate -s 100000" "truncate -s +1000"; do
+    for change in shorter longer rewritten; do
         cp "$tmp/base.bin" "$tmp/file.bin"
         "${tool[@]}" 0 "$tmp/file.bin" >"$tmp/pipe" 2>"$tmp/err" &
         exec 3<"$tmp/pipe"
         # Once it has written, it has opened the file.
         head -c 1 <&3 >/dev/null
-        $change "$tmp/file.bin"
+        case $change in
+        shorter) truncate -s 100000 "$tmp/file.bin" ;;
+        longer) truncate -s +1000 "$tmp/file.bin" ;;
+        # 4 KiB far past what was read, rewritten in place: the same size.
+        rewritten) dd if=/dev/urandom of="$tmp/file.bin" bs=4096 seek=1000 count=1 conv=notrunc status=none ;;
+        esac
         cat <&3 >"$tmp/out"
         exec 3<&-
         wait $!
@@ -262,6 +279,14 @@ changed_file)
             fail "$change: the last line is $last"
         [[ ! -s $tmp/err ]] || fail "$change: wrote to standard error"
     done
+    if ! $windows; then
+        for made_up in /proc/version /sys/devices/system/cpu/online; do
+            [[ -r $made_up ]] || continue
+            "${tool[@]}" 0 "$made_up" >"$tmp/out" 2>"$tmp/err"
+            status=$?
+            [[ $status == 0 ]] || fail "$made_up: status $status, $(tail -n 1 "$tmp/out")"
+        done
+    fi
     ;;
 write_error)
     [[ -w /dev/full ]] || skip "needs /dev/full"

@@ -9,7 +9,7 @@
 // there, ".." included, and an absolute one from the root, as natively.
 // Arguments reach the guest as UTF-8: a name that is not valid UTF-8 cannot
 // be passed.
-import { readFileSync } from 'node:fs';
+import { readFileSync, realpathSync } from 'node:fs';
 import { WASI } from 'node:wasi';
 
 // The global process, not an import of node:process: the import reads every
@@ -21,8 +21,26 @@ if (module_path === undefined) {
     process.exit(2);
 }
 
+// The working directory by its bytes: process.cwd() gives text, with U+FFFD
+// for bytes that are not UTF-8, which the guest could not enter, and fails
+// where the directory is gone.
+function workingDirectory() {
+    try {
+        const bytes = realpathSync.native('.', { encoding: 'buffer' });
+        const text = bytes.toString();
+        return Buffer.from(text).equals(bytes) ? text : null;
+    } catch {
+        return null;
+    }
+}
+const directory = workingDirectory();
+if (directory === null) {
+    process.stderr.write('wasi-run: the working directory is gone or its name is not UTF-8\n');
+    process.exit(1);
+}
+
 const wasi = new WASI({ version: 'preview1', args: [module_path, ...args],
-                        env: { PWD: process.cwd() }, preopens: { '/': '/' }, returnOnExit: true });
+                        env: { PWD: directory }, preopens: { '/': '/' }, returnOnExit: true });
 const module = await WebAssembly.compile(readFileSync(module_path));
 const instance = await WebAssembly.instantiate(module, wasi.getImportObject());
 // Not process.exit(), which would look at process.stdout as well.
