@@ -86,13 +86,12 @@ file_version version_of(std::FILE* file)
     struct stat status;
     if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode))
         return {};
-        // A file that gives bytes without holding any blocks of storage (those
-        // under /proc and /sys) has a size the system makes up. WASI tells no
-        // blocks, so there no size is taken as known.
-#ifdef __wasi__
-    const bool size_known = false;
-#else
-    const bool size_known = status.st_blocks > 0;
+    // A file that gives bytes without holding any blocks of storage (those
+    // under /proc and /sys) has a size the system makes up. WASI tells no
+    // blocks, so there no size is taken as known.
+    bool size_known = false;
+#ifndef __wasi__
+    size_known = status.st_blocks > 0;
 #endif
     const std::int64_t modified =
         static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
