@@ -1,7 +1,7 @@
-# Writes the page's service worker into the staged page with the version of
-# the files it keeps a copy of: a hash of their names and contents, so that
-# a build that changes any of them makes browsers fetch a new copy, and the
-# same files always give the same version.
+# Writes the page's service worker into the staged page with the files it
+# keeps a copy of, and their version: a hash of their names and contents, so
+# that a build that changes any of them makes browsers fetch a new copy, and
+# the same files always give the same version.
 # cmake -DSOURCE=web/sw.js -DDIR=build/wasm/web -DFILES=a,b,... -P stamp-service-worker.cmake
 string(REPLACE "," ";" files "${FILES}")
 set(hashes "")
@@ -18,6 +18,15 @@ if(at EQUAL -1)
   message(FATAL_ERROR "${SOURCE} has no line ${unversioned}")
 endif()
 string(REPLACE "${unversioned}" "const VERSION = '${version}';" text "${text}")
+set(unlisted "const FILES = ['./'];")
+string(FIND "${text}" "${unlisted}" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "${SOURCE} has no line ${unlisted}")
+endif()
+list(TRANSFORM files PREPEND "'")
+list(TRANSFORM files APPEND "'")
+list(JOIN files ", " listed)
+string(REPLACE "${unlisted}" "const FILES = ['./', ${listed}];" text "${text}")
 # Written only when it changes, so that an unchanged page is not staged anew.
 set(old "")
 if(EXISTS "${DIR}/sw.js")

@@ -28,7 +28,7 @@ if [[ ${1:-} == all ]]; then
                # dpkg-shlibdeps takes the C library's versions for the ARM
                # .debs from the libc6 of their architecture.
                libc6:arm64 libc6:armhf
-               libbenchmark-dev hyperfine time xxhash b3sum
+               libbenchmark-dev hyperfine time xxhash
                wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32 lld
                chromium nodejs python3)
     # Debian's npm, unless a Node.js from elsewhere brings its own.

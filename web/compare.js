@@ -7,15 +7,24 @@ import { groupAt } from './listing-text.js';
 
 const CHECKSUM_MASK = 0xfff;
 const VALUE = /^[0-9A-Fa-f]{3}$/;
+// A token that could be a value typed wrong (8O1): three letters or digits.
+const VALUE_SHAPED = /^[0-9A-Za-z]{3}$/;
 // Stands for a pasted token that is not a value.
 export const UNREADABLE = -1;
 
 // The pasted text as lines of values. A value is three hex digits in either
-// case. A line none of whose tokens is a value (a blank line, a page header,
-// a page number) is skipped and counted; a token of a value line that is not
-// a value (8O1, DEAR) stays in its place as unreadable, never read as a
-// value. Blank lines at the very end are no lines at all: a trailing line
+// case. A line of values holds more values than other tokens, or values and
+// only tokens shaped like them (8O1); any other line (a blank line, a page
+// header or number, "Page 100", a title with a word that is also a value) is
+// skipped and counted. A token of a line of values that is not a value (8O1,
+// DEAR) stays in its place as unreadable, never read as a value. Blank lines at the very end are no lines at all: a trailing line
 // end, or the empty line that ends a whole number of blocks.
+function isValueLine(tokens) {
+    const values = tokens.filter((token) => token.value !== UNREADABLE).length;
+    return 2 * values > tokens.length ||
+        (values > 0 && tokens.every((token) => token.value !== UNREADABLE || VALUE_SHAPED.test(token.text)));
+}
+
 export function parsePaste(text) {
     const lines = text.split(/\r\n|\r|\n/);
     while (lines.length > 0 && lines[lines.length - 1].trim() === '')
@@ -28,7 +37,7 @@ export function parsePaste(text) {
             ({ text, value: VALUE.test(text) ? parseInt(text, 16) : UNREADABLE }));
         if (tokens.length > 0)
             nonBlank++;
-        if (tokens.some((token) => token.value !== UNREADABLE))
+        if (isValueLine(tokens))
             valueLines.push({ pasteLine: i + 1, tokens });
         else
             skipped++;

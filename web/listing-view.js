@@ -133,9 +133,5 @@ export function createListingView(element) {
                 line.classList.remove('differs');
             }
         },
-        // Brings line `number` into view within the listing's box.
-        reveal(number) {
-            element.querySelector(`.line[data-n="${number}"]`)?.scrollIntoView({ block: 'nearest' });
-        },
     };
 }

@@ -4,11 +4,8 @@
 // is a new copy, fetched whole before it replaces the old one.
 const VERSION = 'unversioned';
 const CACHE = `vantrel-${VERSION}`;
-const FILES = [
-    './', 'index.html', 'style.css', 'main.js', 'tool.js', 'worker.js', 'reader.js', 'wasi.js', 'file-slices.js',
-    'listing-runs.js', 'listing-text.js', 'listing-view.js', 'compare.js', 'comparison-view.js', 'save.js',
-    'words.js', 'vantrel.wasm',
-];
+// The build writes the files it stages into FILES.
+const FILES = ['./'];
 
 self.addEventListener('install', (event) => {
     event.waitUntil((async () => {

@@ -126,7 +126,16 @@ async function listLines(job, first, last) {
     // Every line and the empty one after them.
     const text = blobBuilder((last - first + 1) * LINE_CHARS + 1);
     const run = await listWith(job, { from, to, onText: text.add });
-    return { ...run, text: await text.finish().text() };
+    const lines = await text.finish().text();
+    failIfNotWhole(run, lines);
+    return { ...run, text: lines };
+}
+
+// A run that stopped, as when the file can no longer be read, gives no lines
+// to compare with: its last line is the tool's message.
+function failIfNotWhole(run, text = '') {
+    if (run.status !== 0 && !run.cancelled)
+        throw new Error(text.trimEnd().split('\n').pop() || 'the file could not be read to its end');
 }
 
 const jobs = {
@@ -156,6 +165,7 @@ const jobs = {
                                     onText: createLineParser((line, n) => placer.add(line, n)) });
         if (run.cancelled)
             return run;
+        failIfNotWhole(run);
         const { from } = placer.best() ?? { from: 1 };
         const first = Math.max(1, from);
         const last = Math.min(job.listingLines, from + count - 1);

@@ -79,6 +79,15 @@ test('reports a file that can no longer be read as the tool does', async ({ page
     await expect(page.locator('#message')).toHaveText('cannot open gone.bin');
 });
 
+test('a comparison with a file that can no longer be read says what the tool says', async ({ page }) => {
+    const path = files.file('vanishing.bin', randomBytes(5000));
+    const listing = nativeListing('0', path).toString('latin1');
+    await list(page, path, '0');
+    rmSync(path);
+    await page.locator('#expected').fill(listing);
+    await expect(page.locator('#comparison')).toContainText('could not be made: cannot open vanishing.bin');
+});
+
 test('reports a read that fails midway as the tool does, after the lines before it', async ({ page }) => {
     // A file made of two files on disk: the second is changed once chosen,
     // so that reading the first 64 MiB works and the rest fails.

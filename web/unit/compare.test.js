@@ -44,6 +44,10 @@ const cases = [
       verdict: 'match', from: 1, groups: 0 },
     { name: 'page breaks with headers and blank lines', paste: pages(listing), verdict: 'match', from: 1,
       groups: 0, skipped: 8 },
+    { name: 'headers with hex words and page numbers of three digits',
+      paste: `DEC PDP-11 object listing\nPage 100\n${text(listing.slice(0, 30))}FAB Corp. confidential\n` +
+          `Page 3 of 101\n${text(listing.slice(30))}`,
+      verdict: 'match', from: 1, groups: 0, skipped: 4 },
     { name: 'made at start address 1F0', paste: text(shifted(listing, 0x1f0)), start: 0x30, verdict: 'differ',
       from: 1, fitsAddress: 0x220 },
     { name: 'lines 41 to 50', paste: text(listing.slice(40, 50)), verdict: 'match', from: 41, groups: 0 },
