@@ -40,7 +40,7 @@ const cases = [
     { name: 'lines 5001 to 5050, one change', text: () => join(changed(5020, 16).slice(5000, 5050)),
       verdict: 'differ', groups: 1, from: 5001, group: { line: 5020, place: 16 } },
     { name: 'prose', text: () => 'DEAR COLLEAGUE,\n\nThe listing is attached. BAD news: it is 8O1 pages.\n',
-      verdict: 'not-a-listing', skipped: 2 },
+      verdict: 'not-a-listing', skipped: 3 },
     { name: 'an unreadable token', text: () => join(lines).replace(/^(\S+ )\S+/, '$18O1'), verdict: 'differ',
       groups: 0, from: 1, unreadable: { line: 1, place: 2 } },
     { name: 'an empty paste', text: () => ' \n\n', verdict: '' },
